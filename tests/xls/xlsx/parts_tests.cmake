@@ -1,0 +1,3 @@
+korvel_add_test(korvel_xlsx_parts_tests
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/xls/xlsx/ZipArchiveTest.cpp
+  LIBS korvel_xlsx_parts)
