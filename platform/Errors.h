@@ -2,6 +2,7 @@
 // which turns any of them into the failure box.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -12,6 +13,14 @@ class EKorvelError : public std::runtime_error {
 public:
     explicit EKorvelError(const std::string& message) : std::runtime_error(message) {}
     virtual const char* Kind() const { return "Exception"; }
+
+    // A stable number naming the step that failed, shown by the failure box in
+    // place of a code address; 0 when the raiser did not name one.
+    uint32_t Step() const { return step_; }
+    void SetStep(uint32_t step) { step_ = step; }
+
+private:
+    uint32_t step_ = 0;
 };
 
 // A failed file operation, with the run-time I/O code (2, 3, 4, 5, 100, 101, 106 or other).

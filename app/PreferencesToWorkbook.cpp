@@ -1,0 +1,12 @@
+// Not available yet: needs the workbook model and its file formats.
+#include "app/Conversions.h"
+
+#include "platform/Errors.h"
+
+namespace korvel {
+
+void ConvertPreferencesToWorkbook(const std::string&, const std::string&) {
+    throw EKorvelError("This conversion is not supported yet");
+}
+
+}  // namespace korvel
