@@ -1,0 +1,7 @@
+korvel_add_test(platform_tests
+  SOURCES
+    ${CMAKE_SOURCE_DIR}/tests/platform/CodePageTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/platform/CheckedFileTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/platform/MessageBoxTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/platform/FileSystemTest.cpp
+  LIBS korvel_platform)
