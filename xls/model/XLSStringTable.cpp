@@ -1,0 +1,173 @@
+#include "xls/model/XLSStringTable.h"
+
+namespace korvel {
+
+namespace {
+const std::u16string kEmptyText;
+constexpr uint32_t kInitialBuckets = 8;
+// Entries are freed only when this many lie unused beyond the highest id, so
+// adding and removing at the end does not allocate on every call.
+constexpr int32_t kReleaseSlack = 150;
+}  // namespace
+
+TXLSStringTable::TXLSStringTable() : buckets_(kInitialBuckets, 0) {}
+
+TXLSStringTable::~TXLSStringTable() = default;
+
+uint32_t TXLSStringTable::HashOf(std::u16string_view text) {
+    uint32_t h = 0;
+    for (char16_t unit : text) h = h * 33 + unit;
+    return h + (h >> 5);
+}
+
+int32_t TXLSStringTable::Lookup(std::u16string_view text, uint32_t hash) const {
+    for (int32_t id = buckets_[hash & bucketMask_]; id != 0; id = EntryOf(id).nextInBucket) {
+        const Entry& entry = EntryOf(id);
+        if (entry.hash == hash && entry.text == text) return id;
+    }
+    return -1;
+}
+
+void TXLSStringTable::GrowBuckets() {
+    uint64_t newCount = uint64_t(bucketMask_ + 1) * 2;
+    if (bucketLimit_ != -1 && int64_t(newCount) > bucketLimit_) return;
+    if (newCount > (uint64_t(1) << 31)) return;
+    uint32_t oldMask = bucketMask_;
+    uint32_t newMask = static_cast<uint32_t>(newCount - 1);
+    buckets_.resize(static_cast<size_t>(newCount), 0);
+    // Entries whose hash selects the upper half move to the head of their new chain.
+    for (uint32_t bucket = 0; bucket <= oldMask; ++bucket) {
+        int32_t previous = 0;
+        int32_t id = buckets_[bucket];
+        while (id != 0) {
+            Entry& entry = EntryOf(id);
+            int32_t next = entry.nextInBucket;
+            uint32_t target = entry.hash & newMask;
+            if (target != bucket) {
+                if (previous == 0) buckets_[bucket] = next; else EntryOf(previous).nextInBucket = next;
+                entry.nextInBucket = buckets_[target];
+                buckets_[target] = id;
+            } else {
+                previous = id;
+            }
+            id = next;
+        }
+    }
+    bucketMask_ = newMask;
+}
+
+void TXLSStringTable::HashInsert(uint32_t hash, int32_t id) {
+    if (bucketMask_ < static_cast<uint32_t>(hashEntryCount_)) GrowBuckets();
+    Entry& entry = EntryOf(id);
+    entry.hash = hash;
+    uint32_t bucket = hash & bucketMask_;
+    entry.nextInBucket = buckets_[bucket];
+    buckets_[bucket] = id;
+    ++hashEntryCount_;
+}
+
+void TXLSStringTable::HashRemove(std::u16string_view text) {
+    uint32_t hash = HashOf(text);
+    uint32_t bucket = hash & bucketMask_;
+    int32_t previous = 0;
+    for (int32_t id = buckets_[bucket]; id != 0; id = EntryOf(id).nextInBucket) {
+        Entry& entry = EntryOf(id);
+        if (entry.hash == hash && entry.text == text) {
+            if (previous == 0) buckets_[bucket] = entry.nextInBucket;
+            else EntryOf(previous).nextInBucket = entry.nextInBucket;
+            entry.nextInBucket = 0;
+            --hashEntryCount_;
+            return;
+        }
+        previous = id;
+    }
+}
+
+int32_t TXLSStringTable::TakeFreeId() {
+    if (!freeIds_.empty()) {
+        int32_t id = freeIds_.back();
+        freeIds_.pop_back();
+        if (freeIds_.capacity() >= freeIds_.size() + kReleaseSlack) freeIds_.shrink_to_fit();
+        return id;
+    }
+    int32_t id = ++highestId_;
+    if (static_cast<int64_t>(chunks_.size()) * kChunkEntries < id) chunks_.reserve(chunks_.size() + kChunkEntries);
+    if (allocatedEntries_ < id) {
+        chunks_.push_back(std::make_unique<Entry[]>(kChunkEntries));
+        allocatedEntries_ += kChunkEntries;
+    }
+    return id;
+}
+
+int32_t TXLSStringTable::AddString(std::u16string_view text) {
+    uint32_t hash = HashOf(text);
+    int32_t id = Lookup(text, hash);
+    ++totalRefs_;
+    if (id > 0) {
+        ++EntryOf(id).refCount;
+        return id;
+    }
+    ++uniqueCount_;
+    id = TakeFreeId();
+    Entry& entry = EntryOf(id);
+    entry.refCount = 1;
+    entry.text.assign(text);
+    HashInsert(hash, id);
+    return id;
+}
+
+void TXLSStringTable::ReleaseHighest() {
+    --highestId_;
+    while (allocatedEntries_ >= highestId_ + kReleaseSlack) {
+        chunks_.pop_back();
+        allocatedEntries_ -= kChunkEntries;
+    }
+}
+
+void TXLSStringTable::ReleaseString(int32_t id) {
+    if (!Live(id)) return;
+    Entry& entry = EntryOf(id);
+    // A free id holds no reference: releasing it again must not disturb the counts.
+    if (entry.refCount <= 0) return;
+    --entry.refCount;
+    --totalRefs_;
+    if (entry.refCount > 0) return;
+    --uniqueCount_;
+    HashRemove(entry.text);
+    entry.text.clear();
+    entry.text.shrink_to_fit();
+    entry.writeIndex = -1;
+    if (id == highestId_) ReleaseHighest();
+    else freeIds_.push_back(id);
+}
+
+void TXLSStringTable::ReplaceReference(int32_t oldId, int32_t newId) {
+    if (oldId == newId) return;
+    if (oldId > 0) ReleaseString(oldId);
+    if (Live(newId) && EntryOf(newId).refCount > 0) {
+        ++EntryOf(newId).refCount;
+        ++totalRefs_;
+    }
+}
+
+const std::u16string& TXLSStringTable::GetString(int32_t id) const {
+    return Live(id) ? EntryOf(id).text : kEmptyText;
+}
+
+int32_t TXLSStringTable::WriteIndex(int32_t id) const {
+    return Live(id) ? EntryOf(id).writeIndex : -1;
+}
+
+int32_t TXLSStringTable::RefCount(int32_t id) const {
+    return Live(id) ? EntryOf(id).refCount : 0;
+}
+
+void TXLSStringTable::AssignWriteIndexes() {
+    int32_t n = 0;
+    for (int32_t id = 1; id <= highestId_; ++id) {
+        Entry& entry = EntryOf(id);
+        entry.writeIndex = entry.refCount >= 1 ? n++ : -1;
+    }
+}
+
+}  // namespace korvel

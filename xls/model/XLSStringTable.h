@@ -1,0 +1,109 @@
+// TXLSStringTable: the workbook's shared string table. Every text cell refers
+// to its text by a 1-based id; the table stores each distinct text once,
+// counts the cells that use it, reuses freed ids last-in first-out, and finds
+// a text's id through a chained hash table whose bucket count doubles as it
+// fills. At a BIFF8 save it numbers the strings in use and writes them as the
+// SST record with its CONTINUE records, followed by the EXTSST index.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvel {
+
+class TXLSBlob;
+class TXLSBlobList;
+
+class TXLSStringTable {
+public:
+    TXLSStringTable();
+    ~TXLSStringTable();
+    TXLSStringTable(const TXLSStringTable&) = delete;
+    TXLSStringTable& operator=(const TXLSStringTable&) = delete;
+
+    // One more reference to text; returns its 1-based id. A text already in
+    // the table keeps its id (no allocation on that path); a new one takes the
+    // last freed id, else highest id + 1.
+    int32_t AddString(std::u16string_view text);
+    // One reference less. When none is left the text leaves the table and its
+    // id falls free. Ids < 1 or above HighestId() are ignored.
+    void ReleaseString(int32_t id);
+    // Moves one reference from oldId to newId: ReleaseString(oldId) when
+    // oldId > 0, then one more reference to newId when newId is a text in use
+    // (reference count >= 1). Ids that hold no text are not referenced, and
+    // equal ids change nothing.
+    void ReplaceReference(int32_t oldId, int32_t newId);
+    // The text of id; empty for ids < 1 or above HighestId().
+    const std::u16string& GetString(int32_t id) const;
+    // 0-based position of id among the strings written by WriteSST; -1 for an
+    // unused or out-of-range id. Valid after AssignWriteIndexes.
+    int32_t WriteIndex(int32_t id) const;
+    // Numbers the strings in use 0, 1, 2, ... in id order.
+    void AssignWriteIndexes();
+    // Appends SST, its CONTINUE records and EXTSST (with its CONTINUE records)
+    // to list. streamOffset is the offset in the globals stream at which the
+    // SST record will begin (EXTSST carries absolute string offsets). Writes
+    // nothing when no string is in use. Returns 1.
+    int32_t WriteSST(TXLSBlobList& list, int32_t streamOffset);
+    // Maximum record body: 8224 for BIFF8 (the default), 2080 for BIFF5.
+    void SetRecordDataLimit(uint16_t limit);
+
+    // Number of references (text cells).
+    int32_t TotalRefs() const { return totalRefs_; }
+    // Number of distinct texts in use.
+    int32_t UniqueCount() const { return uniqueCount_; }
+    int32_t HighestId() const { return highestId_; }
+    // References to id; 0 for out-of-range ids.
+    int32_t RefCount(int32_t id) const;
+
+    // Bucket count of the hash table (a power of two, at least 8).
+    uint32_t BucketCount() const { return bucketMask_ + 1; }
+    // Entries allocated (a multiple of 100).
+    int32_t AllocatedEntries() const { return allocatedEntries_; }
+
+private:
+    static constexpr int32_t kChunkEntries = 100;
+
+    // The hash chain runs through the entries themselves (every entry in use
+    // has exactly one place in one chain), so adding a text allocates nothing
+    // beyond its text and, every 100 ids, a chunk.
+    struct Entry {
+        std::u16string text;
+        int32_t writeIndex = -1;
+        int32_t refCount = 0;
+        uint32_t hash = 0;
+        int32_t nextInBucket = 0;  // id of the next entry of the chain, 0 at its end
+    };
+    using Chunk = std::unique_ptr<Entry[]>;
+
+    static uint32_t HashOf(std::u16string_view text);
+    Entry& EntryOf(int32_t id) { return chunks_[(id - 1) / kChunkEntries][(id - 1) % kChunkEntries]; }
+    const Entry& EntryOf(int32_t id) const { return chunks_[(id - 1) / kChunkEntries][(id - 1) % kChunkEntries]; }
+    bool Live(int32_t id) const { return id >= 1 && id <= highestId_; }
+
+    int32_t Lookup(std::u16string_view text, uint32_t hash) const;
+    void HashInsert(uint32_t hash, int32_t id);
+    void HashRemove(std::u16string_view text);
+    void GrowBuckets();
+    int32_t TakeFreeId();
+    void ReleaseHighest();
+
+    class SSTWriter;
+
+    std::vector<Chunk> chunks_;
+    int32_t highestId_ = 0;
+    int32_t allocatedEntries_ = 0;
+    std::vector<int32_t> freeIds_;
+    int32_t totalRefs_ = 0;
+    int32_t uniqueCount_ = 0;
+    std::vector<int32_t> buckets_;  // first id of each chain, 0 for an empty bucket
+    uint32_t bucketMask_ = 7;
+    int32_t hashEntryCount_ = 0;
+    int64_t bucketLimit_ = -1;
+    uint16_t recordDataLimit_ = 8224;
+};
+
+}  // namespace korvel
