@@ -1,0 +1,50 @@
+// A stream of an open compound document, read like any TStream.
+//
+// Made by TCompoundStorageReader::OpenStream after the stream's whole chain was
+// checked, so every byte it hands out lies inside the document: reads return
+// the count of bytes read and are short only at the end of the stream. It
+// refers to the document's bytes, which must stay alive and open while the
+// stream is used. Writing is refused.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/Stream.h"
+
+namespace korvel {
+
+// A run of the stream's bytes that lies contiguously in the document.
+struct TStreamSegment {
+    uint64_t StreamOffset;  // where the run starts in the stream
+    uint64_t FileOffset;    // where it starts in the document
+    uint64_t Length;
+};
+
+class TCompoundStreamReader : public TStream {
+public:
+    // Precondition: the segments are in stream order, cover [0, size) without
+    // gaps and lie inside document.
+    TCompoundStreamReader(std::span<const uint8_t> document, std::vector<TStreamSegment> segments,
+                          uint64_t size);
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void*, size_t) override { return 0; }
+    // Any position from 0 to the size is accepted; beyond it is refused (-1).
+    int64_t Seek(int64_t offset, SeekOrigin origin) override;
+    int64_t Size() override { return static_cast<int64_t>(size_); }
+
+    // Copies the whole stream into out (resized to the stream size); the position is kept.
+    void ReadAll(std::vector<uint8_t>& out) const;
+
+private:
+    size_t SegmentAt(uint64_t streamOffset) const;
+
+    std::span<const uint8_t> document_;
+    std::vector<TStreamSegment> segments_;
+    uint64_t size_;
+    uint64_t pos_ = 0;
+};
+
+}  // namespace korvel
