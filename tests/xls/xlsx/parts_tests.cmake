@@ -1,3 +1,4 @@
 korvel_add_test(korvel_xlsx_parts_tests
   SOURCES ${CMAKE_SOURCE_DIR}/tests/xls/xlsx/ZipArchiveTest.cpp
+          ${CMAKE_SOURCE_DIR}/tests/xls/xlsx/XMLReaderTest.cpp
   LIBS korvel_xlsx_parts)

@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Stream.h"
+#include "xls/xlsx/XMLReader.h"
+#include "xls/xlsx/XMLReaderError.h"
+
+namespace korvel {
+namespace {
+
+// Hands out at most chunk bytes per Read, so tokens straddle every refill.
+class TChunkedStream : public TStream {
+public:
+    TChunkedStream(std::string bytes, size_t chunk) : bytes_(std::move(bytes)), chunk_(chunk) {}
+    size_t Read(void* buffer, size_t count) override {
+        size_t n = std::min({count, chunk_, bytes_.size() - pos_});
+        std::memcpy(buffer, bytes_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    size_t Write(const void*, size_t) override { return 0; }
+    int64_t Seek(int64_t, SeekOrigin) override { return -1; }
+
+private:
+    std::string bytes_;
+    size_t chunk_;
+    size_t pos_ = 0;
+};
+
+const char* KindCode(TXMLNodeType type) {
+    switch (type) {
+        case TXMLNodeType::StartTag: return "S";
+        case TXMLNodeType::EndTag: return "E";
+        case TXMLNodeType::Text: return "T";
+        case TXMLNodeType::Comment: return "C";
+        case TXMLNodeType::CData: return "D";
+        case TXMLNodeType::DocumentType: return "DT";
+        case TXMLNodeType::ProcessingInstruction: return "PI";
+        case TXMLNodeType::XmlDeclaration: return "X";
+        case TXMLNodeType::Attribute: return "A";
+        case TXMLNodeType::None: return "N";
+    }
+    return "?";
+}
+
+// One line per node: kind, name, depth, "/" for empty start tags, the
+// attributes and the value in brackets.
+std::string Trace(TXMLReader& reader) {
+    std::string out;
+    while (reader.Next()) {
+        out += KindCode(reader.NodeType());
+        out += ":" + std::string(reader.Name()) + "@" + std::to_string(reader.Depth());
+        if (reader.NodeType() == TXMLNodeType::StartTag && reader.NoContent()) out += "/";
+        for (size_t i = 0; i < reader.AttributeCount(); ++i)
+            out += " " + std::string(reader.Attribute(i).Name) + "=" + std::string(reader.Attribute(i).Value);
+        if (!reader.ValueUtf8().empty()) out += "[" + std::string(reader.ValueUtf8()) + "]";
+        out += "\n";
+    }
+    return out;
+}
+
+// Traces input read whole and in chunks of 1, 2 and 3 bytes; all must agree.
+std::string TraceAllWays(const std::string& input) {
+    TChunkedStream whole(input, 1 << 20);
+    TXMLReader reader(whole);
+    std::string expected = Trace(reader);
+    for (size_t chunk : {1, 2, 3}) {
+        TChunkedStream stream(input, chunk);
+        TXMLReader chunked(stream);
+        EXPECT_EQ(Trace(chunked), expected) << "chunk " << chunk;
+    }
+    return expected;
+}
+
+// The error text input raises, read whole and in 1-byte chunks.
+std::string ErrorOf(const std::string& input) {
+    std::string texts[2];
+    for (size_t way = 0; way < 2; ++way) {
+        TChunkedStream stream(input, way == 0 ? 1 << 20 : 1);
+        TXMLReader reader(stream);
+        try {
+            while (reader.Next()) {
+            }
+            texts[way] = "no error";
+        } catch (const EXMLReaderError& e) {
+            texts[way] = e.what();
+        }
+    }
+    EXPECT_EQ(texts[0], texts[1]) << "whole vs chunked";
+    return texts[0];
+}
+
+TEST(XMLReaderNodes, EveryNodeKind) {
+    const std::pair<std::string, std::string> rows[] = {
+        {R"(<?xml version="1.0" encoding="UTF-8"?><a x="1" y='2'>t<b/></a>)",
+         "X:xml@0[version=\"1.0\" encoding=\"UTF-8\"]\nS:a@0 x=1 y=2\nT:@1[t]\nS:b@1/\nE:a@0\n"},
+        {"<a><!-- c <x> --></a>", "S:a@0\nC:@1[<!-- c <x> -->]\nE:a@0\n"},
+        {"<a><![CDATA[<raw> &amp; ]] ]]></a>", "S:a@0\nD:@1[<raw> &amp; ]] ]\nE:a@0\n"},
+        {"<!DOCTYPE n [<!ENTITY x \"y\">]><n/>", "DT:@0[ n [<!ENTITY x \"y\">]]\nS:n@0/\n"},
+        {"<a><?pi some ? content?><?empty?></a>", "S:a@0\nPI:pi@1[some ? content]\nPI:empty@1\nE:a@0\n"},
+        {"<a\n  x = \"1\"\n/>", "S:a@0/ x=1\n"},
+        {"<a></a >", "S:a@0\nE:a@0\n"},
+        {"<ns:a xml:space=\"preserve\" a-b.c_d=\"\"/>", "S:ns:a@0/ xml:space=preserve a-b.c_d=\n"},
+        {"", ""},
+    };
+    for (const auto& [input, expected] : rows) {
+        SCOPED_TRACE(input);
+        EXPECT_EQ(TraceAllWays(input), expected);
+    }
+}
+
+TEST(XMLReaderNodes, WhiteSpaceAndText) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"<a>\n  <b/>\r\n\t<c>x</c>\n</a>\n", "S:a@0\nS:b@1/\nS:c@1\nT:@2[x]\nE:c@1\nE:a@0\n"},
+        {"<a>  ab </a>", "S:a@0\nT:@1[  ab ]\nE:a@0\n"},
+        // White space that is an element's whole content is kept.
+        {"<t> </t>", "S:t@0\nT:@1[ ]\nE:t@0\n"},
+        {"<r><t>\n</t><u/> </r>", "S:r@0\nS:t@1\nT:@2[\n]\nE:t@1\nS:u@1/\nE:r@0\n"},
+        {"<a>x > y</a>", "S:a@0\nT:@1[x > y]\nE:a@0\n"},
+        {"<a>> 5</a>", "S:a@0\nT:@1[> 5]\nE:a@0\n"},
+        {"\n\n<a/>\n\n", "S:a@0/\n"},
+    };
+    for (const auto& [input, expected] : rows) {
+        SCOPED_TRACE(input);
+        EXPECT_EQ(TraceAllWays(input), expected);
+    }
+}
+
+TEST(XMLReaderNodes, ByteOrderMark) {
+    EXPECT_EQ(TraceAllWays("\xEF\xBB\xBF<a>x</a>"), "S:a@0\nT:@1[x]\nE:a@0\n");
+    EXPECT_EQ(ErrorOf("\xEF\xBB\xBF<a x>"), ErrorOf("<a x>"));  // positions ignore the mark
+    EXPECT_EQ(ErrorOf("\xFF\xFE<\0a\0/\0>\0"), "UTF-16 encoding is not supported!");
+    EXPECT_EQ(ErrorOf("\xFE\xFF\0<\0a"), "UTF-16 encoding is not supported!");
+    EXPECT_EQ(ErrorOf("\xEF\xBB<a/>").rfind("Unexpected symbol < at line 1 at position 3", 0), 0u);
+    EXPECT_EQ(ErrorOf("\xEF"), "Unexpected end of file! token position: 1:0 token type: ttNone current position: 1:1");
+}
+
+TEST(XMLReaderNodes, EntitiesInTextAndValues) {
+    const std::pair<std::string, std::u16string> rows[] = {
+        {"&AMP;", u"&"},   {"&amp;", u"&"},     {"&#65;", u"A"},       {"&#x41;", u"A"},
+        {"&#X41;", u"A"},  {"&#233;", u"\u00E9"}, {"&#x1F600;", u"\U0001F600"},
+        {"&lt;&gt;&apos;&quot;", u"<>'\""}, {"a&Lt;b", u"a<b"}, {"\xC3\xA9", u"\u00E9"},
+    };
+    for (const auto& [escaped, expected] : rows) {
+        SCOPED_TRACE(escaped);
+        for (const std::string& doc : {"<a>" + escaped + "</a>", "<a v=\"" + escaped + "\"/>"}) {
+            TChunkedStream stream(doc, 1);
+            TXMLReader reader(stream);
+            ASSERT_TRUE(reader.Next());
+            if (reader.HasAttributes()) {
+                reader.MoveToAttribute("v");
+            } else {
+                ASSERT_TRUE(reader.Next());
+            }
+            EXPECT_EQ(reader.Value(), expected);
+        }
+    }
+}
+
+TEST(XMLReaderErrors, InvalidEntities) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"<a>&nbsp;</a>", "Invalid entity at line 1 at position 9 context: \"&nbsp;\""},
+        {"<a>&;</a>", "Invalid entity at line 1 at position 5 context: \"&;\""},
+        {"<a>&#;</a>", "Invalid entity at line 1 at position 6 context: \"&#;\""},
+        {"<a>&#x;</a>", "Invalid entity at line 1 at position 7 context: \"&#x;\""},
+        {"<a>&#12a;</a>", "Invalid entity at line 1 at position 9 context: \"&#12a;\""},
+        {"<a>&#0;</a>", "Invalid entity at line 1 at position 7 context: \"&#0;\""},
+        {"<a>&#xD800;</a>", "Invalid entity at line 1 at position 11 context: \"&#xD800;\""},
+        {"<a>&#x110000;</a>", "Invalid entity at line 1 at position 13 context: \"&#x110000;\""},
+        {"<a>&a&b;</a>", "Invalid entity at line 1 at position 6 context: \"&a&\""},
+        {"<a>&amp</a>", "Invalid entity at line 1 at position 8 context: \"&amp<\""},
+        {"<a x='&bogus;'/>", "Invalid entity at line 1 at position 13 context: \"&bogus;\""},
+        {"<a>&amp", "Invalid entity at line 1 at position 7 context: \"&amp\""},
+    };
+    for (auto [input, expected] : rows) {
+        SCOPED_TRACE(input);
+        EXPECT_EQ(ErrorOf(input), expected);
+    }
+}
+
+TEST(XMLReaderErrors, StructureAndTokenErrors) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"</a>", "Unexpected token at line 1 position 1."},
+        {"<a/></a>", "Unexpected token at line 1 position 5."},
+        {"text", "Unexpected token at line 1 position 1."},
+        {"<a/>text", "Unexpected token at line 1 position 5."},
+        {"<a><!DOCTYPE x></a>", "Unexpected token at line 1 position 4."},
+        {"<![CDATA[x]]>", "Unexpected token at line 1 position 1."},
+        {"<a>", "Unexpected end of file! token position: 1:3 token type: ttNone current position: 1:3"},
+        {"<a><b></b>", "Unexpected end of file! token position: 1:10 token type: ttNone current position: 1:10"},
+        {"<a x=\"1>", "Unexpected end of file! token position: 1:6 token type: ttValue current position: 1:8"},
+        {"<a><!-- x", "Unexpected end of file! token position: 1:4 token type: ttComment current position: 1:9"},
+        {"<a><![CDATA[x", "Unexpected end of file! token position: 1:4 token type: ttOpenCDATA current position: 1:13"},
+        {"<a", "Unexpected end of file! token position: 1:2 token type: ttNone current position: 1:2"},
+        {"<a x>", "Unexpected token at line 1 position 5. Expected \"=\""},
+        {"<a x=>", "Unexpected token at line 1 position 6. Expected Value"},
+        {"<a \"v\">", "Unexpected token at line 1 position 4. Expected attribute, \">\" or \"/>\""},
+        {"<a></a x>", "Unexpected token at line 1 position 8. Expected \">\""},
+        {"< a>", "Unexpected token at line 1 position 2. Expected Name"},
+        {"<a></ a>", "Unexpected token at line 1 position 6. Expected Name"},
+        {"<?" "?>", "Unexpected token at line 1 position 3. Expected Name"},
+        {"<?xml=\"1\"?>", "Unexpected token at line 1 position 6. Expected whitespace or ?>"},
+        {"<a>\n\n  <b x>", "Unexpected token at line 3 position 7. Expected \"=\""},
+        {"<a b=\"1\" %>", "Unexpected symbol % at line 1 at position 10 context: \"<a b=\"1\" %>\""},
+        {"<!x>", "Unexpected symbol ! at line 1 at position 2 context: \"<!x>\""},
+        {"<a/ >", "Unexpected symbol / at line 1 at position 3 context: \"<a/ >\""},
+        {"<?pi?a?>", "Unexpected symbol ? at line 1 at position 5 context: \"<?pi?a?>\""},
+        {"<a><?pi a>b?></a>", "no error"},
+        {"<a>\xC3\xA9</a>", "no error"},
+    };
+    for (auto [input, expected] : rows) {
+        SCOPED_TRACE(input);
+        EXPECT_EQ(ErrorOf(input), expected);
+    }
+}
+
+TEST(XMLReaderAttributes, FindMoveAndRestore) {
+    TChunkedStream stream("<c r=\"B2\" s=\"3\" t=\"s\" u=\"&#233;\"><v>0</v></c>", 3);
+    TXMLReader reader(stream);
+    ASSERT_TRUE(reader.Next());
+    EXPECT_TRUE(reader.HasAttributes());
+    EXPECT_FALSE(reader.IsEmptyOrNotStart());
+    ASSERT_TRUE(reader.FindAttribute("t"));
+    EXPECT_EQ(reader.FindAttribute("t")->Value, "s");
+    EXPECT_FALSE(reader.HasAttribute("R"));  // names are case-sensitive
+    reader.MoveToAttribute("u");
+    EXPECT_EQ(reader.NodeType(), TXMLNodeType::Attribute);
+    EXPECT_EQ(reader.Name(), "u");
+    EXPECT_EQ(reader.Value(), u"\u00E9");
+    EXPECT_TRUE(reader.HasAttributes());
+    reader.MoveToAttribute("r");
+    EXPECT_EQ(reader.ValueUtf8(), "B2");
+    reader.MoveToElement();
+    EXPECT_EQ(reader.NodeType(), TXMLNodeType::StartTag);
+    EXPECT_EQ(reader.Name(), "c");
+    try {
+        reader.MoveToAttribute("zz");
+        FAIL() << "unknown attribute accepted";
+    } catch (const EXMLReaderError& e) {
+        EXPECT_STREQ(e.what(), "Attribute zz not found!");
+    }
+    ASSERT_TRUE(reader.Next());
+    EXPECT_EQ(reader.Name(), "v");
+    EXPECT_FALSE(reader.HasAttributes());
+    EXPECT_FALSE(reader.FindAttribute("r"));
+}
+
+TEST(XMLReaderSkip, SkipsSubtreesAndResumes) {
+    const char* doc = "<r><s a=\"1\"><x>&amp;text</x><y/><s>deep</s></s>bbb<e/><f>z</f></r>";
+    TChunkedStream stream(doc, 2);
+    TXMLReader reader(stream);
+    ASSERT_TRUE(reader.Next());  // r
+    ASSERT_TRUE(reader.Next());  // s
+    reader.MoveToAttribute("a");
+    ASSERT_TRUE(reader.SkipElement());  // restores s, skips it
+    EXPECT_EQ(reader.NodeType(), TXMLNodeType::Text);
+    EXPECT_EQ(reader.ValueUtf8(), "bbb");  // texts are built again after the skip
+    EXPECT_EQ(reader.Depth(), 1);
+    ASSERT_TRUE(reader.Next());  // e, empty
+    ASSERT_TRUE(reader.SkipElement());
+    EXPECT_EQ(reader.Name(), "f");
+    ASSERT_TRUE(reader.SkipElement());
+    EXPECT_EQ(reader.NodeType(), TXMLNodeType::EndTag);
+    EXPECT_EQ(reader.Name(), "r");
+    EXPECT_EQ(reader.Depth(), 0);
+    EXPECT_FALSE(reader.Next());
+}
+
+TEST(XMLReaderSkip, ErrorsInsideASkippedSubtreeStillCount) {
+    TChunkedStream stream("<r><s><x>&nbsp;</x></s></r>", 100);
+    TXMLReader reader(stream);
+    reader.Next();
+    reader.Next();
+    EXPECT_THROW(reader.SkipElement(), EXMLReaderError);
+}
+
+TEST(XMLReaderText, ReadsAllTextBelowAnElement) {
+    TChunkedStream stream(
+        "<sst><si><r><rPr/><t>ab</t></r><r><t xml:space=\"preserve\">cd </t></r><!--x--><![CDATA[no]]></si>"
+        "<si><t/></si><si><t>&#233;</t></si></sst>",
+        5);
+    TXMLReader reader(stream);
+    ASSERT_TRUE(reader.Next());
+    ASSERT_TRUE(reader.Next());
+    EXPECT_EQ(reader.ReadElementText(), u"abcd ");
+    EXPECT_EQ(reader.NodeType(), TXMLNodeType::EndTag);
+    EXPECT_EQ(reader.Name(), "si");
+    ASSERT_TRUE(reader.Next());  // second si
+    ASSERT_TRUE(reader.Next());  // empty t
+    EXPECT_TRUE(reader.IsEmptyOrNotStart());
+    EXPECT_EQ(reader.ReadElementText(), u"");
+    EXPECT_EQ(reader.Name(), "t");  // did not move
+    ASSERT_TRUE(reader.Next());  // </si>
+    ASSERT_TRUE(reader.Next());  // third si
+    std::string utf8;
+    reader.ReadElementTextUtf8(utf8);
+    EXPECT_EQ(utf8, "\xC3\xA9");
+}
+
+TEST(XMLReaderText, EndOfInputInsideTheElementIsAnError) {
+    TChunkedStream stream("<si><t>ab</t>", 100);
+    TXMLReader reader(stream);
+    ASSERT_TRUE(reader.Next());
+    EXPECT_THROW(reader.ReadElementText(), EXMLReaderError);
+}
+
+// A document far larger than one 40000-byte block, with values known from
+// its construction, read in odd chunk sizes.
+TEST(XMLReaderBlocks, LargeDocumentAcrossBlocks) {
+    std::string doc = "<?xml version=\"1.0\"?>\n<sheetData>";
+    const int rows = 20000;
+    for (int i = 0; i < rows; ++i)
+        doc += "<row r=\"" + std::to_string(i + 1) + "\"><c r=\"A" + std::to_string(i + 1) + "\" t=\"s\"><v>" +
+               std::to_string(i * 7) + "</v></c><c><is><t>x&amp;y</t></is></c></row>\n";
+    doc += "</sheetData>";
+    ASSERT_GT(doc.size(), 3 * TXMLScaner::kBlockSize);
+    for (size_t chunk : {size_t(1 << 20), size_t(39999), size_t(7)}) {
+        SCOPED_TRACE(chunk);
+        TChunkedStream stream(doc, chunk);
+        TXMLReader reader(stream);
+        int seenRows = 0, seenInline = 0;
+        std::string text;
+        while (reader.Next()) {
+            if (reader.NodeType() != TXMLNodeType::StartTag) continue;
+            if (reader.Name() == "row") {
+                ++seenRows;
+                ASSERT_EQ(reader.FindAttribute("r")->Value, std::to_string(seenRows));
+            } else if (reader.Name() == "v") {
+                reader.ReadElementTextUtf8(text);
+                ASSERT_EQ(text, std::to_string((seenRows - 1) * 7));
+            } else if (reader.Name() == "is") {
+                reader.ReadElementTextUtf8(text);
+                ASSERT_EQ(text, "x&y");
+                ++seenInline;
+            }
+        }
+        EXPECT_EQ(seenRows, rows);
+        EXPECT_EQ(seenInline, rows);
+        EXPECT_EQ(reader.Line(), rows + 2);
+    }
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,211 @@
+#include "xls/xlsx/XMLReader.h"
+
+#include "common/TextUtil.h"
+#include "xls/xlsx/XMLReaderError.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr const char* kExpectName = "Name";
+constexpr const char* kExpectPIContent = "whitespace or ?>";
+constexpr const char* kExpectValue = "Value";
+constexpr const char* kExpectEquals = "\"=\"";
+constexpr const char* kExpectTagEnd = "attribute, \">\" or \"/>\"";
+constexpr const char* kExpectGreater = "\">\"";
+
+// Restores normal scanning however the skip ends.
+class SkipModeScope {
+public:
+    explicit SkipModeScope(TXMLScaner& scanner) : scanner_(scanner) { scanner_.SetSkipMode(true); }
+    ~SkipModeScope() { scanner_.SetSkipMode(false); }
+    SkipModeScope(const SkipModeScope&) = delete;
+    SkipModeScope& operator=(const SkipModeScope&) = delete;
+
+private:
+    TXMLScaner& scanner_;
+};
+
+}  // namespace
+
+TXMLReader::TXMLReader(TStream& stream) : scanner_(stream) {}
+
+TXMLReader::TXMLReader(std::unique_ptr<TStream> stream) : scanner_(std::move(stream)) {}
+
+std::u16string TXMLReader::Value() const { return Utf8ToUtf16(node_.value); }
+
+bool TXMLReader::IsEmptyOrNotStart() const {
+    return node_.type != TXMLNodeType::StartTag || node_.noContent;
+}
+
+TXMLTokenType TXMLReader::NextSignificantToken() {
+    TXMLTokenType type;
+    do type = scanner_.NextToken();
+    while (type == ttSpace);
+    return type;
+}
+
+void TXMLReader::ThrowUnexpectedToken(const char* expected) const {
+    std::string text = "Unexpected token at line " + std::to_string(scanner_.TokenLine()) + " position " +
+                       std::to_string(scanner_.TokenPosition()) + ".";
+    if (expected) text += std::string(" Expected ") + expected;
+    throw EXMLReaderError(text);
+}
+
+void TXMLReader::ThrowEndOfInput() const { scanner_.ThrowUnexpectedEof(); }
+
+bool TXMLReader::Next() {
+    if (pendingDepth_) {
+        ++depth_;
+        pendingDepth_ = false;
+    }
+    hasSaved_ = false;
+    spans_.clear();
+    attributes_.clear();
+    node_ = Node{};
+    switch (NextSignificantToken()) {
+        case ttNone:
+            if (depth_ != 0) ThrowEndOfInput();
+            return false;
+        case ttText:
+            if (depth_ == 0) ThrowUnexpectedToken();
+            node_ = {TXMLNodeType::Text, {}, scanner_.TokenText(), true};
+            return true;
+        case ttComment:
+            node_ = {TXMLNodeType::Comment, {}, scanner_.TokenText(), true};
+            return true;
+        case ttOpenDoctype:
+            if (depth_ != 0) ThrowUnexpectedToken();
+            node_ = {TXMLNodeType::DocumentType, {}, scanner_.TokenText(), true};
+            return true;
+        case ttOpenCDATA:
+            if (depth_ == 0) ThrowUnexpectedToken();
+            node_ = {TXMLNodeType::CData, {}, scanner_.TokenText(), true};
+            return true;
+        case ttOpenPI:
+            ReadProcessingInstruction();
+            return true;
+        case ttOpenTag:
+            ReadStartTag();
+            return true;
+        case ttOpenEndTag:
+            ReadEndTag();
+            return true;
+        default:
+            ThrowUnexpectedToken();
+    }
+}
+
+void TXMLReader::ReadStartTag() {
+    TXMLTokenType type = scanner_.NextToken();
+    if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectName);
+    tagBytes_.assign(scanner_.TokenText());
+    size_t nameLength = tagBytes_.size();
+    bool keepAttributes = !scanner_.SkipMode();
+    bool empty = false;
+    for (;;) {
+        type = NextSignificantToken();
+        if (type == ttCloseTag) break;
+        if (type == ttCloseTagNoContent) {
+            empty = true;
+            break;
+        }
+        if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectTagEnd);
+        AttributeSpan span{tagBytes_.size(), scanner_.TokenText().size(), 0, 0};
+        if (keepAttributes) tagBytes_.append(scanner_.TokenText());
+        type = NextSignificantToken();
+        if (type != ttEqual) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectEquals);
+        type = NextSignificantToken();
+        if (type != ttValue) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectValue);
+        span.valueAt = tagBytes_.size();
+        span.valueLength = scanner_.TokenText().size();
+        if (keepAttributes) {
+            tagBytes_.append(scanner_.TokenText());
+            spans_.push_back(span);
+        }
+    }
+    // Views are taken only now: the buffer may have moved while it grew.
+    std::string_view bytes = tagBytes_;
+    for (const auto& s : spans_)
+        attributes_.push_back({bytes.substr(s.nameAt, s.nameLength), bytes.substr(s.valueAt, s.valueLength)});
+    node_ = {TXMLNodeType::StartTag, bytes.substr(0, nameLength), {}, empty};
+    pendingDepth_ = !empty;
+}
+
+void TXMLReader::ReadEndTag() {
+    if (depth_ == 0) ThrowUnexpectedToken();  // nothing is open
+    TXMLTokenType type = scanner_.NextToken();
+    if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectName);
+    tagBytes_.assign(scanner_.TokenText());
+    --depth_;
+    type = NextSignificantToken();
+    if (type != ttCloseTag) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectGreater);
+    node_ = {TXMLNodeType::EndTag, tagBytes_, {}, true};
+}
+
+void TXMLReader::ReadProcessingInstruction() {
+    TXMLTokenType type = scanner_.NextToken();
+    if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectName);
+    tagBytes_.assign(scanner_.TokenText());
+    TXMLNodeType kind = tagBytes_ == "xml" ? TXMLNodeType::XmlDeclaration : TXMLNodeType::ProcessingInstruction;
+    std::string_view value;
+    type = scanner_.NextToken();
+    if (type == ttSpace) value = scanner_.ReadPIContent();
+    else if (type == ttNone) ThrowEndOfInput();
+    else if (type != ttClosePI) ThrowUnexpectedToken(kExpectPIContent);
+    node_ = {kind, tagBytes_, value, true};
+}
+
+const TXMLAttribute* TXMLReader::FindAttribute(std::string_view name) const {
+    for (const auto& attribute : attributes_)
+        if (attribute.Name == name) return &attribute;
+    return nullptr;
+}
+
+void TXMLReader::MoveToAttribute(std::string_view name) {
+    const TXMLAttribute* attribute = FindAttribute(name);
+    if (!attribute) throw EXMLReaderError("Attribute " + std::string(name) + " not found!");
+    if (!hasSaved_) {
+        saved_ = node_;
+        hasSaved_ = true;
+    }
+    node_ = {TXMLNodeType::Attribute, attribute->Name, attribute->Value, true};
+}
+
+void TXMLReader::MoveToElement() {
+    if (!hasSaved_) return;
+    node_ = saved_;
+    hasSaved_ = false;
+}
+
+bool TXMLReader::SkipElement() {
+    MoveToElement();
+    if (node_.type == TXMLNodeType::StartTag && !node_.noContent) {
+        int depth = depth_;
+        SkipModeScope skip(scanner_);
+        do {
+            if (!Next()) break;
+        } while (depth_ != depth);
+    }
+    return Next();
+}
+
+void TXMLReader::ReadElementTextUtf8(std::string& out) {
+    out.clear();
+    MoveToElement();
+    if (IsEmptyOrNotStart()) return;
+    int depth = depth_;
+    for (;;) {
+        if (!Next()) throw EXMLReaderError("Unexpected EOF");
+        if (node_.type == TXMLNodeType::Text) out.append(node_.value);
+        else if (node_.type == TXMLNodeType::EndTag && depth_ == depth) return;
+    }
+}
+
+std::u16string TXMLReader::ReadElementText() {
+    std::string text;
+    ReadElementTextUtf8(text);
+    return Utf8ToUtf16(text);
+}
+
+}  // namespace korvel

@@ -1,0 +1,135 @@
+// A forward-only XML pull reader for the parts of an Office Open XML package.
+//
+// Next() moves from node to node: start tags with their attributes, end
+// tags, texts, comments, processing instructions, the XML declaration, the
+// document type and CDATA sections. Names stay 8-bit; values and texts are
+// UTF-8 and are turned into UTF-16 only when Value() is asked for. Views
+// (Name(), ValueUtf8(), attributes) stay valid until the next Next(),
+// SkipElement() or ReadElementText().
+//
+// Depth is the number of open elements: a start tag that is not empty raises
+// it by 1 when the next node is read, an end tag lowers it at once, so a
+// start tag and its end tag report the same depth. End tag names are not
+// matched against their start tags.
+//
+// Every failure throws EXMLReaderError; the reader is not usable after one.
+// Texts:
+//   "Unexpected symbol C at line L at position P context: "..."";
+//   "Invalid entity at line L at position P context: "&name;"";
+//   "Unexpected end of file! token position: L:P token type: ttX current position: L:P";
+//   "UTF-16 encoding is not supported!";
+//   "Unexpected token at line L position P." optionally followed by
+//     " Expected Name" / "whitespace or ?>" / "Value" / "\"=\"" /
+//     "attribute, \">\" or \"/>\"" / "\">\"";
+//   "Attribute NAME not found!";
+//   "Unexpected EOF" (ReadElementText).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xls/xlsx/XMLScaner.h"
+
+namespace korvel {
+
+enum class TXMLNodeType {
+    Attribute,
+    Comment,
+    DocumentType,
+    CData,
+    StartTag,
+    EndTag,
+    None,
+    Text,
+    ProcessingInstruction,
+    XmlDeclaration,
+};
+
+// One attribute of the current start tag (views into the reader's buffers).
+struct TXMLAttribute {
+    std::string_view Name;
+    std::string_view Value;  // UTF-8, entities decoded
+};
+
+class TXMLReader {
+public:
+    // Reads stream, which must outlive the reader.
+    explicit TXMLReader(TStream& stream);
+    // Reads and owns stream.
+    explicit TXMLReader(std::unique_ptr<TStream> stream);
+
+    // Reads the next node; false at the end of the input (with no element
+    // open). Spaces between markup produce no node.
+    bool Next();
+
+    TXMLNodeType NodeType() const { return node_.type; }
+    std::string_view Name() const { return node_.name; }
+    std::string_view ValueUtf8() const { return node_.value; }
+    std::u16string Value() const;
+    int Depth() const { return depth_; }
+    // True for every node that cannot have children (end tags, texts, empty
+    // start tags, ...).
+    bool NoContent() const { return node_.noContent; }
+    // True when the current node is not a start tag or is an empty one.
+    bool IsEmptyOrNotStart() const;
+
+    // The attributes of the current start tag (also while one of them is the
+    // current node). Empty for any other node.
+    bool HasAttributes() const { return !attributes_.empty(); }
+    size_t AttributeCount() const { return attributes_.size(); }
+    const TXMLAttribute& Attribute(size_t index) const { return attributes_[index]; }
+    bool HasAttribute(std::string_view name) const { return FindAttribute(name) != nullptr; }
+    // The attribute of that exact name, or nullptr.
+    const TXMLAttribute* FindAttribute(std::string_view name) const;
+    // Makes the attribute the current node (type Attribute, its name and
+    // value), saving the start tag; throws "Attribute NAME not found!".
+    void MoveToAttribute(std::string_view name);
+    // Restores the saved start tag (no effect when none is saved).
+    void MoveToElement();
+
+    // From a start tag: reads past its subtree without building texts, then
+    // reads one more node (the result of that read). From any other node:
+    // reads one node.
+    bool SkipElement();
+    // From a non-empty start tag: every text node below it, concatenated (UTF-8),
+    // ending on its end tag. Gives "" and does not move for other nodes.
+    void ReadElementTextUtf8(std::string& out);
+    std::u16string ReadElementText();
+
+    int Line() const { return scanner_.Line(); }
+    int Position() const { return scanner_.Position(); }
+
+private:
+    struct Node {
+        TXMLNodeType type = TXMLNodeType::None;
+        std::string_view name;
+        std::string_view value;
+        bool noContent = true;
+    };
+    struct AttributeSpan {
+        size_t nameAt, nameLength, valueAt, valueLength;
+    };
+
+    TXMLTokenType NextSignificantToken();
+    void ReadStartTag();
+    void ReadEndTag();
+    void ReadProcessingInstruction();
+    [[noreturn]] void ThrowUnexpectedToken(const char* expected = nullptr) const;
+    [[noreturn]] void ThrowEndOfInput() const;
+
+    TXMLScaner scanner_;
+    Node node_;
+    Node saved_;
+    bool hasSaved_ = false;
+    int depth_ = 0;
+    bool pendingDepth_ = false;
+    // Start tag name, attribute names and values, reused from tag to tag.
+    std::string tagBytes_;
+    std::vector<AttributeSpan> spans_;
+    std::vector<TXMLAttribute> attributes_;
+};
+
+}  // namespace korvel
