@@ -33,10 +33,12 @@ int32_t TXLSBlobList::AddKeep(const TXLSBlob& blob) {
 }
 
 int32_t TXLSBlobList::AppendList(const TXLSBlobList& other) {
-    // Copy the item count first: appending a list to itself must stop at the
-    // bytes it held when the call began.
-    uint32_t count = other.Count();
-    for (uint32_t i = 0; i < count; ++i) AddKeep(*other.items_[i]);
+    // Take the lengths first: appending a list to itself must copy only the
+    // bytes it held when the call began, although its last chunk grows.
+    std::vector<uint32_t> lengths;
+    lengths.reserve(other.items_.size());
+    for (const auto& item : other.items_) lengths.push_back(item->Length());
+    for (size_t i = 0; i < lengths.size(); ++i) Add(other.items_[i]->Data(), lengths[i]);
     return kXLSRecordOk;
 }
 
