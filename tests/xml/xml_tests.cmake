@@ -1,4 +1,7 @@
 korvel_add_test(xml_tests
   SOURCES
     ${CMAKE_SOURCE_DIR}/tests/xml/XMLTokenizerTests.cpp
+    ${CMAKE_SOURCE_DIR}/tests/xml/XMLParserLoadTests.cpp
+    ${CMAKE_SOURCE_DIR}/tests/xml/XMLParserSaveTests.cpp
+    ${CMAKE_SOURCE_DIR}/tests/xml/XMLItemTests.cpp
   LIBS korvel_xml)
