@@ -1,0 +1,191 @@
+#!/usr/bin/python3
+"""Checks the test encryptor against independent decrypters.
+
+Usage: crypto_independent_check.py ENCRYPT_TOOL METHOD
+METHOD: xor (decrypted by the npm package officecrypto-tool), rc4,
+cryptoapi40, cryptoapi128 (decrypted by msoffcrypto-tool).
+
+Writes a plain workbook with xlwt, encrypts its Workbook stream with
+ENCRYPT_TOOL, puts the result back into the compound document (xlwt pads the
+stream with zeros, so the encrypted stream fits in the same size), and asks
+the independent program to decrypt it. Passes when xlrd reads the same
+cells from the decrypted file as from the plain one, when xlrd refuses the
+encrypted file as encrypted, and when a wrong password is refused.
+Exit code 77: a tool is missing (the test is skipped).
+"""
+import io
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+PASSWORD = {"xor": "Obfusc8", "rc4": "s\u00e9same-31", "cryptoapi40": "Forty bits", "cryptoapi128": "p\u00e4ss \u20ac 128"}
+
+
+def skip(message):
+    print("SKIPPED:", message)
+    sys.exit(SKIP)
+
+
+try:
+    import olefile
+    import xlrd
+    import xlwt
+except ImportError as error:
+    skip(f"python module missing: {error}")
+
+
+def node_modules():
+    candidates = [os.environ.get("KORVEL_NODE_MODULES", ""),
+                  os.path.join(os.path.dirname(__file__), "../../../../shared/tools/sheetjs/node_modules")]
+    for path in candidates:
+        if path and os.path.isdir(os.path.join(path, "officecrypto-tool")):
+            return os.path.abspath(path)
+    return None
+
+
+def make_plain_workbook(path, filler):
+    book = xlwt.Workbook(encoding="utf-8")
+    first = book.add_sheet("Devices")
+    for row in range(120):
+        first.write(row, 0, f"camera {row:03d} \u00e9t\u00e9")
+        first.write(row, 1, row * 1.25)
+        first.write(row, 2, f"192.168.{row // 200}.{row % 200}")
+    first.write(0, 4, "x" * filler)
+    second = book.add_sheet("Zweite \u00dcbersicht")
+    for row in range(40):
+        second.write(row, 0, row)
+        second.write(row, 1, f"long text {row} " + "abc" * row)
+    book.save(path)
+
+
+def records_end(stream):
+    pos = 0
+    while pos + 4 <= len(stream):
+        rid, size = struct.unpack_from("<HH", stream, pos)
+        if rid == 0 and size == 0:
+            break
+        pos += 4 + size
+    return pos
+
+
+def cells(data):
+    book = xlrd.open_workbook(file_contents=data)
+    out = []
+    for sheet in book.sheets():
+        out.append(("sheet", sheet.name, sheet.nrows, sheet.ncols))
+        for r in range(sheet.nrows):
+            for c in range(sheet.ncols):
+                cell = sheet.cell(r, c)
+                out.append((r, c, cell.ctype, cell.value))
+    return out
+
+
+def decrypt_msoffcrypto(data, password):
+    import msoffcrypto
+    office = msoffcrypto.OfficeFile(io.BytesIO(data))
+    office.load_key(password=password)
+    out = io.BytesIO()
+    office.decrypt(out)
+    return out.getvalue()
+
+
+NODE_DECRYPT = """
+const fs = require('fs');
+const officeCrypto = require('officecrypto-tool');
+(async () => {
+  const input = fs.readFileSync(process.argv[1]);
+  const output = await officeCrypto.decrypt(input, {password: process.argv[2]});
+  fs.writeFileSync(process.argv[3], output);
+})().catch((e) => { console.error(String(e)); process.exit(3); });
+"""
+
+
+def decrypt_node(data, password, work):
+    modules = node_modules()
+    source = os.path.join(work, "enc.xls")
+    target = os.path.join(work, "dec.xls")
+    with open(source, "wb") as f:
+        f.write(data)
+    env = dict(os.environ, NODE_PATH=modules)
+    result = subprocess.run(["node", "-e", NODE_DECRYPT, source, password, target], env=env,
+                            capture_output=True, text=True)
+    if result.returncode != 0:
+        raise RuntimeError(result.stderr.strip())
+    with open(target, "rb") as f:
+        return f.read()
+
+
+def main(tool, method):
+    if method == "xor":
+        if shutil.which("node") is None or node_modules() is None:
+            skip("node or the npm package officecrypto-tool is missing (set KORVEL_NODE_MODULES)")
+        decrypt = decrypt_node
+    else:
+        try:
+            import msoffcrypto  # noqa: F401
+        except ImportError:
+            skip("msoffcrypto-tool is missing")
+        decrypt = lambda data, password, work: decrypt_msoffcrypto(data, password)
+    password = PASSWORD[method]
+    with tempfile.TemporaryDirectory() as work:
+        plain_path = os.path.join(work, "plain.xls")
+        # The zeros after the encrypted records must form whole empty records
+        # (msoffcrypto-tool reads them as such), so the filler cell is grown
+        # until the gap is a multiple of 4.
+        for filler in range(1, 4000, 7):
+            make_plain_workbook(plain_path, filler)
+            stream = olefile.OleFileIO(plain_path).openstream("Workbook").read()
+            with open(os.path.join(work, "plain.bin"), "wb") as f:
+                f.write(stream[:records_end(stream)])
+            subprocess.run([tool, method, password, os.path.join(work, "plain.bin"),
+                            os.path.join(work, "enc.bin")], check=True)
+            with open(os.path.join(work, "enc.bin"), "rb") as f:
+                encrypted = f.read()
+            gap = len(stream) - len(encrypted)
+            if gap >= 0 and gap % 4 == 0:
+                break
+        else:
+            raise AssertionError("no plain workbook leaves room for the FILEPASS record")
+        encrypted_path = os.path.join(work, "encrypted.xls")
+        shutil.copyfile(plain_path, encrypted_path)
+        ole = olefile.OleFileIO(encrypted_path, write_mode=True)
+        ole.write_stream("Workbook", encrypted + bytes(len(stream) - len(encrypted)))
+        ole.close()
+        with open(encrypted_path, "rb") as f:
+            encrypted_file = f.read()
+        with open(plain_path, "rb") as f:
+            plain_file = f.read()
+
+        try:
+            xlrd.open_workbook(file_contents=encrypted_file)
+            raise AssertionError("xlrd read the encrypted file as a plain one")
+        except xlrd.XLRDError as error:
+            assert "encrypted" in str(error).lower(), error
+
+        try:
+            decrypt(encrypted_file, password + "x", work)
+            raise AssertionError("a wrong password was accepted")
+        except AssertionError:
+            raise
+        except Exception:
+            pass
+
+        expected = cells(plain_file)
+        got = cells(decrypt(encrypted_file, password, work))
+        if got != expected:
+            for a, b in zip(expected, got):
+                if a != b:
+                    print("first difference: expected", a, "got", b)
+                    break
+            print(f"{method}: {len(expected)} expected entries, {len(got)} decrypted")
+            return 1
+        print(f"{method}: {len(expected)} cells and sheet entries agree after independent decryption")
+        return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2]))
