@@ -1,0 +1,165 @@
+// Reading compound documents written by other programs (the fixtures), with
+// the expected contents taken from olefile.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/TextUtil.h"
+#include "tests/xls/storage/StorageTestSupport.h"
+#include "xls/storage/CompoundDocumentReader.h"
+
+namespace korvel {
+namespace {
+
+struct TFixtureStream {
+    std::string Name;  // UTF-8, as olefile lists it
+    uint64_t Size;
+};
+
+struct TFixture {
+    std::string File;
+    std::vector<TFixtureStream> Streams;  // every element of the root (no fixture has storages)
+};
+
+// Element names and sizes as oracle-dump.py --cfb reports them.
+const std::vector<TFixture> kFixtures = {
+    {"tiny-xlwt.xls", {{"Workbook", 4096}}},
+    {"biff8-xlwt.xls", {{"Workbook", 40960}}},
+    {"tiny-libreoffice.xls",
+     {{"\x01" "CompObj", 73}, {"\x01" "Ole", 20}, {"\x05" "DocumentSummaryInformation", 116},
+      {"\x05" "SummaryInformation", 172}, {"Workbook", 1662}}},
+    {"biff8-libreoffice.xls",
+     {{"\x01" "CompObj", 73}, {"\x01" "Ole", 20}, {"\x05" "DocumentSummaryInformation", 116},
+      {"\x05" "SummaryInformation", 172}, {"Workbook", 39295}}},
+    {"devices-libreoffice-csv.xls",
+     {{"\x01" "CompObj", 73}, {"\x01" "Ole", 20}, {"\x05" "DocumentSummaryInformation", 116},
+      {"\x05" "SummaryInformation", 172}, {"Workbook", 350297}}},
+    {"tiny-sheetjs.xls", {{"\x01" "Sh33tJ5", 4}, {"Workbook", 1087}}},
+    {"tiny-sheetjs-biff5.xls", {{"\x01" "Sh33tJ5", 4}, {"Book", 760}}},
+    {"biff8-sheetjs.xls", {{"\x01" "Sh33tJ5", 4}, {"Workbook", 22617}}},
+    {"tiny-gnumeric-dsf.xls",
+     {{"\x05" "DocumentSummaryInformation", 72}, {"\x05" "SummaryInformation", 92}, {"Book", 1840},
+      {"Workbook", 2106}}},
+    {"biff5-gnumeric-biff7.xls",
+     {{"\x05" "DocumentSummaryInformation", 72}, {"\x05" "SummaryInformation", 92}, {"Book", 29846}}},
+};
+
+class FixtureRead : public ::testing::TestWithParam<TFixture> {};
+
+TEST_P(FixtureRead, ElementsAndStreamsMatchOlefile) {
+    const TFixture& fixture = GetParam();
+    const std::string path = test::FixturePath(fixture.File);
+    TCompoundDocumentReader reader;
+    ASSERT_EQ(reader.OpenFile(path), kStorageOk);
+    std::vector<TCompoundElement> elements;
+    ASSERT_EQ(reader.Root().Elements(elements), kStorageOk);
+    std::vector<std::pair<std::string, uint64_t>> got, expected;
+    for (const auto& e : elements) {
+        EXPECT_EQ(e.Type, TElementType::Stream);
+        got.emplace_back(Utf16ToUtf8(e.Name), e.Size);
+    }
+    for (const auto& s : fixture.Streams) expected.emplace_back(s.Name, s.Size);
+    std::sort(got.begin(), got.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(got, expected);
+
+    for (const auto& s : fixture.Streams) {
+        std::vector<uint8_t> bytes;
+        ASSERT_EQ(reader.Root().ReadStream(Utf8ToUtf16(s.Name), bytes), kStorageOk) << s.Name;
+        ASSERT_EQ(bytes.size(), s.Size) << s.Name;
+        if (s.Name == "Workbook" || s.Name == "Book") {
+            // Every BIFF stream starts with a BOF record (0x0809).
+            EXPECT_EQ(bytes[0], 0x09);
+            EXPECT_EQ(bytes[1], 0x08);
+        }
+        if (!test::OracleAvailable()) continue;
+        std::vector<uint8_t> oracle;
+        ASSERT_TRUE(test::OracleExtract(path, s.Name, oracle)) << s.Name;
+        EXPECT_TRUE(bytes == oracle) << s.Name << " differs from olefile's bytes";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureRead, ::testing::ValuesIn(kFixtures),
+                         [](const auto& info) {
+                             std::string name = info.param.File.substr(0, info.param.File.size() - 4);
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+TEST(CompoundReader, NamesMatchWithoutRegardToCase) {
+    TCompoundDocumentReader reader;
+    ASSERT_EQ(reader.OpenFile(test::FixturePath("tiny-gnumeric-dsf.xls")), kStorageOk);
+    for (const char16_t* name : {u"workbook", u"WORKBOOK", u"WorkBook", u"book", u"BOOK"}) {
+        std::vector<uint8_t> bytes;
+        EXPECT_EQ(reader.Root().ReadStream(name, bytes), kStorageOk);
+        EXPECT_FALSE(bytes.empty());
+    }
+    std::vector<uint8_t> bytes{1};
+    EXPECT_EQ(reader.Root().ReadStream(u"Workbooks", bytes), kStorageNotFound);
+    EXPECT_TRUE(bytes.empty());
+    TCompoundStorageReader storage;
+    EXPECT_EQ(reader.Root().OpenStorage(u"Workbook", storage), kStorageWrongType);
+    EXPECT_EQ(reader.Root().OpenStorage(u"Nothing", storage), kStorageNotFound);
+}
+
+// The TStream view must hand out the same bytes as the whole-stream read, in
+// any chunk size, across mini sector and sector boundaries.
+TEST(CompoundReader, StreamReaderReadsInChunksAndSeeks) {
+    for (const char* file : {"tiny-libreoffice.xls", "biff8-libreoffice.xls"}) {
+        TCompoundDocumentReader reader;
+        ASSERT_EQ(reader.OpenFile(test::FixturePath(file)), kStorageOk);
+        std::vector<uint8_t> whole;
+        ASSERT_EQ(reader.Root().ReadStream(u"Workbook", whole), kStorageOk);
+        for (size_t chunk : {1u, 63u, 64u, 65u, 511u, 512u, 4000u, 100000u}) {
+            std::unique_ptr<TCompoundStreamReader> stream;
+            ASSERT_EQ(reader.Root().OpenStream(u"Workbook", stream), kStorageOk);
+            std::vector<uint8_t> pieces, buffer(chunk);
+            size_t n;
+            while ((n = stream->Read(buffer.data(), chunk)) > 0)
+                pieces.insert(pieces.end(), buffer.begin(), buffer.begin() + n);
+            EXPECT_TRUE(pieces == whole) << file << " in chunks of " << chunk;
+        }
+        std::unique_ptr<TCompoundStreamReader> stream;
+        ASSERT_EQ(reader.Root().OpenStream(u"Workbook", stream), kStorageOk);
+        const auto size = static_cast<int64_t>(whole.size());
+        EXPECT_EQ(stream->Size(), size);
+        EXPECT_EQ(stream->Seek(0, SeekOrigin::End), size);
+        EXPECT_EQ(stream->Seek(1, SeekOrigin::End), -1);
+        EXPECT_EQ(stream->Seek(-1, SeekOrigin::Begin), -1);
+        EXPECT_EQ(stream->Seek(-10, SeekOrigin::End), size - 10);
+        uint8_t tail[20];
+        EXPECT_EQ(stream->Read(tail, sizeof tail), 10u);
+        EXPECT_TRUE(std::equal(tail, tail + 10, whole.end() - 10));
+        EXPECT_EQ(stream->Write(tail, 1), 0u);
+    }
+}
+
+TEST(CompoundReader, OpenFailuresAreReported) {
+    TCompoundDocumentReader reader;
+    EXPECT_EQ(reader.OpenFile(test::FixturePath("no-such-file.xls")), kStorageFileError);
+    EXPECT_FALSE(reader.Root().IsValid());
+    // A bare BIFF stream is no compound document: the workbook reader falls back on it.
+    EXPECT_EQ(reader.OpenFile(test::FixturePath("bare-stream-biff8-libreoffice.xls")),
+              kStorageNotCompound);
+    EXPECT_EQ(reader.OpenBytes({}), kStorageNotCompound);
+    std::vector<TCompoundElement> elements;
+    EXPECT_EQ(reader.Root().Elements(elements), kStorageNotOpen);
+    TCompoundStorageReader unopened;
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(unopened.ReadStream(u"Workbook", bytes), kStorageNotOpen);
+}
+
+TEST(CompoundReader, ReopeningReplacesTheDocument) {
+    TCompoundDocumentReader reader;
+    ASSERT_EQ(reader.OpenFile(test::FixturePath("tiny-sheetjs-biff5.xls")), kStorageOk);
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(reader.Root().ReadStream(u"Book", bytes), kStorageOk);
+    ASSERT_EQ(reader.OpenFile(test::FixturePath("tiny-xlwt.xls")), kStorageOk);
+    EXPECT_EQ(reader.Root().ReadStream(u"Book", bytes), kStorageNotFound);
+    EXPECT_EQ(reader.Root().ReadStream(u"Workbook", bytes), kStorageOk);
+    reader.Close();
+    EXPECT_EQ(reader.Root().ReadStream(u"Workbook", bytes), kStorageNotOpen);
+}
+
+}  // namespace
+}  // namespace korvel
