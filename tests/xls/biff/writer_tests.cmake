@@ -1,3 +1,7 @@
 korvel_add_test(writer_rk_tests
   SOURCES ${CMAKE_SOURCE_DIR}/tests/xls/biff/writer_rk_test.cpp
-          ${CMAKE_SOURCE_DIR}/xls/biff/XLSRKEncoding.cpp)
+  LIBS korvel_io)
+korvel_add_test(writer_records_tests
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/xls/biff/writer_records_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/xls/biff/writer_test_support.cpp
+  LIBS korvel_io)
