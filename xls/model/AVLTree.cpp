@@ -1,0 +1,221 @@
+#include "xls/model/AVLTree.h"
+
+namespace korvel {
+
+TAVLTree::~TAVLTree() { Clear(); }
+
+TAVLNode* TAVLTree::Find(int32_t key) {
+    if (cachedNode_ != nullptr && key == cachedKey_) return cachedNode_;
+    TAVLNode* node = root_;
+    while (node != nullptr && node->Key != key) node = key < node->Key ? node->Smaller : node->Greater;
+    if (node != nullptr) {
+        cachedKey_ = key;
+        cachedNode_ = node;
+    }
+    return node;
+}
+
+TAVLNode* TAVLTree::FindOrInsert(int32_t key) {
+    if (cachedNode_ != nullptr && key == cachedKey_) return cachedNode_;
+    TAVLNode* found = nullptr;
+    InsertUnder(root_, key, found);
+    cachedKey_ = key;
+    cachedNode_ = found;
+    return found;
+}
+
+// Returns true when the subtree at link grew in height.
+bool TAVLTree::InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found) {
+    TAVLNode* node = link;
+    if (node == nullptr) {
+        link = found = CreateNode(key);
+        ++nodeCount_;
+        NodeInserted(found);
+        return true;
+    }
+    if (key == node->Key) {
+        found = node;
+        return false;
+    }
+    if (key < node->Key) {
+        if (!InsertUnder(node->Smaller, key, found)) return false;
+        if (--node->Balance == -2) {
+            RepairSmallerHeavy(link);
+            return false;
+        }
+        return node->Balance == -1;
+    }
+    if (!InsertUnder(node->Greater, key, found)) return false;
+    if (++node->Balance == 2) {
+        RepairGreaterHeavy(link);
+        return false;
+    }
+    return node->Balance == 1;
+}
+
+// Rotations for a node whose balance reached -2; returns true when the
+// subtree ended up one level lower than it was while unbalanced.
+bool TAVLTree::RepairSmallerHeavy(TAVLNode*& link) {
+    TAVLNode* top = link;
+    TAVLNode* left = top->Smaller;
+    if (left->Balance <= 0) {
+        top->Smaller = left->Greater;
+        left->Greater = top;
+        link = left;
+        if (left->Balance == 0) {          // only after a removal
+            top->Balance = -1;
+            left->Balance = 1;
+            return false;
+        }
+        top->Balance = 0;
+        left->Balance = 0;
+        return true;
+    }
+    TAVLNode* middle = left->Greater;
+    left->Greater = middle->Smaller;
+    top->Smaller = middle->Greater;
+    middle->Smaller = left;
+    middle->Greater = top;
+    top->Balance = middle->Balance == -1 ? 1 : 0;
+    left->Balance = middle->Balance == 1 ? -1 : 0;
+    middle->Balance = 0;
+    link = middle;
+    return true;
+}
+
+bool TAVLTree::RepairGreaterHeavy(TAVLNode*& link) {
+    TAVLNode* top = link;
+    TAVLNode* right = top->Greater;
+    if (right->Balance >= 0) {
+        top->Greater = right->Smaller;
+        right->Smaller = top;
+        link = right;
+        if (right->Balance == 0) {
+            top->Balance = 1;
+            right->Balance = -1;
+            return false;
+        }
+        top->Balance = 0;
+        right->Balance = 0;
+        return true;
+    }
+    TAVLNode* middle = right->Smaller;
+    right->Smaller = middle->Greater;
+    top->Greater = middle->Smaller;
+    middle->Greater = right;
+    middle->Smaller = top;
+    top->Balance = middle->Balance == 1 ? -1 : 0;
+    right->Balance = middle->Balance == -1 ? 1 : 0;
+    middle->Balance = 0;
+    link = middle;
+    return true;
+}
+
+// The smaller side of link lost a level; returns true when link's subtree did too.
+bool TAVLTree::SmallerSideShrank(TAVLNode*& link) {
+    TAVLNode* node = link;
+    if (++node->Balance == 2) return RepairGreaterHeavy(link);
+    return node->Balance == 0;
+}
+
+bool TAVLTree::GreaterSideShrank(TAVLNode*& link) {
+    TAVLNode* node = link;
+    if (--node->Balance == -2) return RepairSmallerHeavy(link);
+    return node->Balance == 0;
+}
+
+bool TAVLTree::RemoveSmallest(TAVLNode*& link, TAVLNode*& smallest) {
+    TAVLNode* node = link;
+    if (node->Smaller == nullptr) {
+        smallest = node;
+        link = node->Greater;
+        return true;
+    }
+    if (!RemoveSmallest(node->Smaller, smallest)) return false;
+    return SmallerSideShrank(link);
+}
+
+// Returns true when the subtree at link lost a level.
+bool TAVLTree::RemoveUnder(TAVLNode*& link, int32_t key, TAVLNode*& removed) {
+    TAVLNode* node = link;
+    if (node == nullptr) return false;
+    if (key < node->Key) return RemoveUnder(node->Smaller, key, removed) && SmallerSideShrank(link);
+    if (key > node->Key) return RemoveUnder(node->Greater, key, removed) && GreaterSideShrank(link);
+    removed = node;
+    if (node->Smaller == nullptr) {
+        link = node->Greater;
+        return true;
+    }
+    if (node->Greater == nullptr) {
+        link = node->Smaller;
+        return true;
+    }
+    // Two children: the in-order successor takes the node's place.
+    TAVLNode* successor = nullptr;
+    bool shrank = RemoveSmallest(node->Greater, successor);
+    successor->Smaller = node->Smaller;
+    successor->Greater = node->Greater;
+    successor->Balance = node->Balance;
+    link = successor;
+    return shrank && GreaterSideShrank(link);
+}
+
+TAVLNode* TAVLTree::Delete(int32_t key) {
+    TAVLNode* removed = nullptr;
+    RemoveUnder(root_, key, removed);
+    if (removed == nullptr) return nullptr;
+    removed->Smaller = removed->Greater = nullptr;
+    removed->Balance = 0;
+    --nodeCount_;
+    if (cachedNode_ == removed) {
+        cachedNode_ = nullptr;
+        cachedKey_ = -1;
+    }
+    NodeRemoved(removed);
+    return removed;
+}
+
+TAVLNode* TAVLTree::Ceiling(int32_t key) const {
+    TAVLNode* best = nullptr;
+    for (TAVLNode* node = root_; node != nullptr;) {
+        if (node->Key == key) return node;
+        if (node->Key > key) {
+            best = node;
+            node = node->Smaller;
+        } else {
+            node = node->Greater;
+        }
+    }
+    return best;
+}
+
+TAVLNode* TAVLTree::Higher(int32_t key) const {
+    TAVLNode* best = nullptr;
+    for (TAVLNode* node = root_; node != nullptr;) {
+        if (node->Key > key) {
+            best = node;
+            node = node->Smaller;
+        } else {
+            node = node->Greater;
+        }
+    }
+    return best;
+}
+
+void TAVLTree::FreeSubtree(TAVLNode* node) {
+    if (node == nullptr) return;
+    FreeSubtree(node->Smaller);
+    FreeSubtree(node->Greater);
+    FreeNode(node);
+}
+
+void TAVLTree::Clear() {
+    TAVLNode* root = root_;
+    root_ = nullptr;
+    cachedNode_ = nullptr;
+    cachedKey_ = -1;
+    nodeCount_ = 0;
+    FreeSubtree(root);
+}
+
+}  // namespace korvel

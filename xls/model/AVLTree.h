@@ -1,0 +1,66 @@
+// An integer-keyed AVL tree with a one-entry lookup cache. Derived trees make
+// their own node type (CreateNode/FreeNode) and may watch insertions and
+// removals through the two hooks. Not thread-safe; lookups update the cache.
+#pragma once
+
+#include <cstdint>
+
+namespace korvel {
+
+struct TAVLNode {
+    int32_t Key = 0;
+    int8_t Balance = 0;               // height(Greater) - height(Smaller): -1, 0 or +1
+    TAVLNode* Greater = nullptr;
+    TAVLNode* Smaller = nullptr;
+};
+
+class TAVLTree {
+public:
+    TAVLTree() = default;
+    TAVLTree(const TAVLTree&) = delete;
+    TAVLTree& operator=(const TAVLTree&) = delete;
+    // Frees the remaining nodes with the base FreeNode. A derived tree that
+    // overrides FreeNode must call Clear() in its own destructor.
+    virtual ~TAVLTree();
+
+    // The node with this key, or nullptr. A hit becomes the cached node.
+    TAVLNode* Find(int32_t key);
+    // The node with this key, made with CreateNode and linked in when absent
+    // (then NodeInserted is called). The result becomes the cached node.
+    TAVLNode* FindOrInsert(int32_t key);
+    // Unlinks the node with this key and returns it (children cleared), or
+    // nullptr when absent. The caller frees the node (FreeNode). NodeRemoved
+    // is called; the cache forgets the node.
+    TAVLNode* Delete(int32_t key);
+    // Smallest key >= key / smallest key > key; nullptr when none.
+    TAVLNode* Ceiling(int32_t key) const;
+    TAVLNode* Higher(int32_t key) const;
+    // Frees every node (children before their parent) and empties the tree.
+    void Clear();
+
+    int32_t NodeCount() const { return nodeCount_; }
+    const TAVLNode* Root() const { return root_; }
+
+protected:
+    virtual TAVLNode* CreateNode(int32_t key) { auto* n = new TAVLNode; n->Key = key; return n; }
+    virtual void FreeNode(TAVLNode* node) { delete node; }
+    virtual void NodeInserted(TAVLNode*) {}
+    virtual void NodeRemoved(TAVLNode*) {}
+
+private:
+    bool InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found);
+    bool RemoveUnder(TAVLNode*& link, int32_t key, TAVLNode*& removed);
+    bool RemoveSmallest(TAVLNode*& link, TAVLNode*& smallest);
+    bool SmallerSideShrank(TAVLNode*& link);
+    bool GreaterSideShrank(TAVLNode*& link);
+    static bool RepairSmallerHeavy(TAVLNode*& link);
+    static bool RepairGreaterHeavy(TAVLNode*& link);
+    void FreeSubtree(TAVLNode* node);
+
+    int32_t cachedKey_ = -1;
+    TAVLNode* cachedNode_ = nullptr;
+    int32_t nodeCount_ = 0;
+    TAVLNode* root_ = nullptr;
+};
+
+}  // namespace korvel

@@ -1,0 +1,62 @@
+#include "xls/model/Variant.h"
+
+namespace korvel {
+
+bool Variant::IsNumeric() const {
+    switch (Kind()) {
+    case VariantKind::Int8: case VariantKind::Int16: case VariantKind::Int32: case VariantKind::Int64:
+    case VariantKind::UInt8: case VariantKind::UInt16: case VariantKind::UInt32:
+    case VariantKind::Single: case VariantKind::Double: case VariantKind::Currency:
+        return true;
+    default:
+        return false;
+    }
+}
+
+double Variant::NumericToDouble() const {
+    switch (Kind()) {
+    case VariantKind::Int8: return std::get<int8_t>(value_);
+    case VariantKind::Int16: return std::get<int16_t>(value_);
+    case VariantKind::Int32: return std::get<int32_t>(value_);
+    case VariantKind::Int64: return static_cast<double>(std::get<int64_t>(value_));
+    case VariantKind::UInt8: return std::get<uint8_t>(value_);
+    case VariantKind::UInt16: return std::get<uint16_t>(value_);
+    case VariantKind::UInt32: return std::get<uint32_t>(value_);
+    case VariantKind::Single: return std::get<float>(value_);
+    case VariantKind::Double: return std::get<double>(value_);
+    case VariantKind::Currency: return static_cast<double>(std::get<VariantCurrency>(value_).scaled) / 10000.0;
+    default: return 0;
+    }
+}
+
+bool Variant::operator==(const Variant& other) const {
+    if (Kind() != other.Kind()) return false;
+    if (Kind() == VariantKind::Array) return AsArray() == other.AsArray();
+    return value_ == other.value_;
+}
+
+VariantArray::VariantArray(std::vector<VariantBound> bounds) : bounds_(std::move(bounds)) {
+    size_t total = bounds_.empty() ? 0 : 1;
+    for (const VariantBound& b : bounds_) total *= static_cast<size_t>(b.count > 0 ? b.count : 0);
+    items_.resize(total);
+}
+
+std::shared_ptr<VariantArray> VariantArray::Make1D(int32_t low, std::vector<Variant> items) {
+    auto array = std::make_shared<VariantArray>(
+        std::vector<VariantBound>{{low, static_cast<int32_t>(items.size())}});
+    array->items_ = std::move(items);
+    return array;
+}
+
+std::shared_ptr<VariantArray> VariantArray::Make2D(int32_t low1, int32_t count1, int32_t low2, int32_t count2) {
+    return std::make_shared<VariantArray>(std::vector<VariantBound>{{low1, count1}, {low2, count2}});
+}
+
+bool VariantArray::operator==(const VariantArray& other) const {
+    if (bounds_.size() != other.bounds_.size()) return false;
+    for (size_t d = 0; d < bounds_.size(); ++d)
+        if (bounds_[d].low != other.bounds_[d].low || bounds_[d].count != other.bounds_[d].count) return false;
+    return items_ == other.items_;
+}
+
+}  // namespace korvel

@@ -1,0 +1,265 @@
+#include "xls/model/XLSCellHeap.h"
+
+#include <algorithm>
+
+#include "xls/model/XLSStringTable.h"
+#include "xls/model/XLSStyles.h"
+
+namespace korvel {
+
+namespace {
+constexpr int32_t kMaxRow = TXLSRowList::kMaxRow;
+constexpr int32_t kMaxCol = TXLSColumnList::kMaxColumn;
+
+TXLSCellBlock& AsBlock(TAVLNode* node) { return *static_cast<TXLSCellBlock*>(node); }
+}  // namespace
+
+TXLSCellHeap::TXLSCellHeap(TXLSRowList& rows, TXLSColumnList& columns, TXLSStringTable& strings,
+                           TXLSStyleXFs& styles)
+    : rows_(rows), columns_(columns), strings_(strings), styles_(styles) {}
+
+TXLSCellHeap::~TXLSCellHeap() { Clear(); }
+
+TAVLNode* TXLSCellHeap::CreateNode(int32_t key) {
+    auto* block = new TXLSCellBlock;
+    block->Key = key;
+    return block;
+}
+
+// Cells stay in the pool, which frees them with the store.
+void TXLSCellHeap::FreeNode(TAVLNode* node) { delete static_cast<TXLSCellBlock*>(node); }
+
+TXLSCellRef* TXLSCellHeap::FindCell(int32_t row, int32_t col) {
+    TAVLNode* node = Find(BlockKey(row, col));
+    if (node == nullptr) return nullptr;
+    uint32_t handle = AsBlock(node).Slots[col & 63];
+    return handle != 0 ? &pool_.At(handle) : nullptr;
+}
+
+TXLSCellRef& TXLSCellHeap::GetOrCreateCell(int32_t row, int32_t col) {
+    TXLSCellBlock& block = AsBlock(FindOrInsert(BlockKey(row, col)));
+    uint32_t& slot = block.Slots[col & 63];
+    if (slot != 0) return pool_.At(slot);
+
+    uint32_t handle = pool_.Allocate();
+    TXLSCellRef& cell = pool_.At(handle);
+    cell.Row = row;
+    cell.Column = static_cast<uint16_t>(col);
+    cell.XF = CellXF(row, col);
+    if (cell.XF > 0) styles_.MoveUse(0, cell.XF);
+    cell.MergeFlags = MergeFlagsFor(row, col);
+
+    if (row < firstRow_ || rowCount_ == 0) {
+        firstRow_ = row;
+        rowCount_ = lastRow_ - row + 1;
+    }
+    if (row > lastRow_ || rowCount_ == 0) {
+        lastRow_ = row;
+        rowCount_ = row - firstRow_ + 1;
+    }
+    if (col < firstCol_ || colCount_ == 0) {
+        firstCol_ = col;
+        colCount_ = lastCol_ - col + 1;
+    }
+    if (col > lastCol_ || colCount_ == 0) {
+        lastCol_ = col;
+        colCount_ = col - firstCol_ + 1;
+    }
+
+    TXLSRowInfo& info = rows_.GetOrCreate(row);
+    if (info.FirstCol == -1 || info.FirstCol > col) info.FirstCol = col;
+    if (info.LastCol < col) info.LastCol = col;
+
+    slot = handle;
+    ++block.UsedCount;
+    return cell;
+}
+
+void TXLSCellHeap::DeleteCell(int32_t row, int32_t col) {
+    const int32_t key = BlockKey(row, col);
+    TAVLNode* node = Find(key);
+    if (node == nullptr) return;
+    TXLSCellBlock& block = AsBlock(node);
+    uint32_t handle = block.Slots[col & 63];
+    if (handle == 0) return;
+
+    block.Slots[col & 63] = 0;
+    --block.UsedCount;
+    TXLSCellRef& cell = pool_.At(handle);
+    if (cell.Kind == TXLSCellKind::Text) strings_.ReleaseString(cell.StringId);
+    if (cell.XF > 0) styles_.MoveUse(cell.XF, 0);
+    pool_.Free(handle);
+    if (block.UsedCount == 0) FreeNode(Delete(key));
+
+    bool rowEmptied = false;
+    ShrinkRowAfterDelete(row, col, rowEmptied);
+    if (rowEmptied && rowCount_ > 0) ShrinkRowsAfterDelete(row);
+    if (rowCount_ > 0) ShrinkColumnsAfterDelete(col);
+}
+
+void TXLSCellHeap::ShrinkRowAfterDelete(int32_t row, int32_t col, bool& rowEmptied) {
+    TXLSRowInfo* info = rows_.Find(row);
+    if (info == nullptr) return;
+    if (info->FirstCol == col && info->LastCol == col) {
+        rowEmptied = true;
+        if (rows_.IsDefault(*info)) {
+            rows_.Remove(row);
+        } else {
+            info->FirstCol = info->LastCol = -1;
+        }
+    } else if (info->FirstCol == col) {
+        TXLSCellRef* first = FirstCellInRow(row);
+        info->FirstCol = first != nullptr ? first->Column : -1;
+    } else if (info->LastCol == col) {
+        info->LastCol = PreviousUsedColumn(row, col, info->FirstCol);
+    }
+}
+
+// The nearest used column left of col in the row, not below stopCol; -1 when none.
+int32_t TXLSCellHeap::PreviousUsedColumn(int32_t row, int32_t col, int32_t stopCol) {
+    for (int32_t c = col - 1; c >= stopCol && c >= 0;) {
+        TAVLNode* node = Find(BlockKey(row, c));
+        if (node == nullptr) {
+            c = (c & ~63) - 1;  // skip the whole missing block
+            continue;
+        }
+        if (AsBlock(node).Slots[c & 63] != 0) return c;
+        --c;
+    }
+    return -1;
+}
+
+void TXLSCellHeap::ShrinkRowsAfterDelete(int32_t row) {
+    if (row == firstRow_ && row == lastRow_) {
+        firstRow_ = lastRow_ = rowCount_ = 0;
+        firstCol_ = lastCol_ = colCount_ = 0;
+        return;
+    }
+    auto hasCells = [this](int32_t r) {
+        const TXLSRowInfo* info = rows_.Find(r);
+        return info != nullptr && info->FirstCol >= 0;
+    };
+    if (row == firstRow_) {
+        int32_t r = rows_.NextRow(row);
+        while (r >= 0 && r <= lastRow_ && !hasCells(r)) r = rows_.NextRow(r);
+        firstRow_ = r;
+    } else if (row == lastRow_) {
+        int32_t r = rows_.PreviousRow(row);
+        while (r >= 0 && r >= firstRow_ && !hasCells(r)) r = rows_.PreviousRow(r);
+        lastRow_ = r;
+    }
+    rowCount_ = lastRow_ - firstRow_ + 1;
+}
+
+void TXLSCellHeap::ShrinkColumnsAfterDelete(int32_t col) {
+    if (col == firstCol_) {
+        int32_t smallest = kMaxCol + 1;
+        for (int32_t r = firstRow_; r >= 0 && r <= lastRow_; r = rows_.NextRow(r)) {
+            const TXLSRowInfo* info = rows_.Find(r);
+            if (info == nullptr || info->FirstCol < 0) continue;
+            smallest = std::min(smallest, info->FirstCol);
+            if (smallest == col) break;
+        }
+        if (smallest > firstCol_ && smallest <= kMaxCol) firstCol_ = smallest;
+    }
+    if (col == lastCol_) {
+        int32_t largest = -1;
+        for (int32_t r = firstRow_; r >= 0 && r <= lastRow_; r = rows_.NextRow(r)) {
+            const TXLSRowInfo* info = rows_.Find(r);
+            if (info == nullptr || info->LastCol < 0) continue;
+            largest = std::max(largest, info->LastCol);
+            if (largest == col) break;
+        }
+        if (largest >= 0 && largest < lastCol_) lastCol_ = largest;
+    }
+    colCount_ = lastCol_ - firstCol_ + 1;
+}
+
+TXLSCellRef* TXLSCellHeap::FirstOccupied(TXLSCellBlock& block, int from) {
+    for (int slot = from; slot < 64; ++slot)
+        if (block.Slots[slot] != 0) return &pool_.At(block.Slots[slot]);
+    return nullptr;
+}
+
+TXLSCellRef* TXLSCellHeap::FirstCellInRow(int32_t row) {
+    TAVLNode* node = Ceiling(row << 8);
+    if (node == nullptr || (node->Key >> 8) != row) return nullptr;
+    return FirstOccupied(AsBlock(node), 0);
+}
+
+TXLSCellRef* TXLSCellHeap::NextCellInRow(const TXLSCellRef& cell) {
+    const int32_t key = BlockKey(cell.Row, cell.Column);
+    const int slot = cell.Column & 63;
+    if (slot < 63) {
+        TAVLNode* node = Find(key);
+        if (node != nullptr) {
+            if (TXLSCellRef* next = FirstOccupied(AsBlock(node), slot + 1)) return next;
+        }
+    }
+    TAVLNode* node = Higher(key);
+    if (node == nullptr || (node->Key >> 8) != cell.Row) return nullptr;
+    return FirstOccupied(AsBlock(node), 0);
+}
+
+int32_t TXLSCellHeap::CellXF(int32_t row, int32_t col, bool* own) {
+    if (own != nullptr) *own = false;
+    if (TXLSCellRef* cell = FindCell(row, col); cell != nullptr && cell->XF > 0) {
+        if (own != nullptr) *own = true;
+        return cell->XF;
+    }
+    if (const TXLSRowInfo* info = rows_.Find(row); info != nullptr && info->HasFormat) return info->XF;
+    return columns_.ColumnXF(col);
+}
+
+void TXLSCellHeap::SetCellXF(int32_t row, int32_t col, int32_t xf) {
+    TXLSCellRef& cell = GetOrCreateCell(row, col);
+    styles_.MoveUse(cell.XF > 0 ? cell.XF : 0, xf);
+    cell.XF = xf;
+}
+
+uint8_t TXLSCellHeap::MergeFlagsFor(int32_t row, int32_t col) const {
+    if (merged_.empty() || !mergedBounds_.Contains(row, col)) return 0;
+    const TXLSMergedArea* area = FindMergedArea(row, col);
+    if (area == nullptr) return 0;
+    bool master = area->FirstRow == row && area->FirstCol == col;
+    return static_cast<uint8_t>(kCellMerged | (master ? kCellMergeMaster : 0));
+}
+
+const TXLSMergedArea* TXLSCellHeap::FindMergedArea(int32_t row, int32_t col) const {
+    if (merged_.empty() || !mergedBounds_.Contains(row, col)) return nullptr;
+    for (const TXLSMergedArea& area : merged_)
+        if (area.Contains(row, col)) return &area;
+    return nullptr;
+}
+
+bool TXLSCellHeap::MergeCells(int32_t row1, int32_t col1, int32_t row2, int32_t col2) {
+    TXLSMergedArea area{std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2)};
+    if (area.FirstRow < 0 || area.LastRow > kMaxRow || area.FirstCol < 0 || area.LastCol > kMaxCol) return false;
+    if (area.FirstRow == area.LastRow && area.FirstCol == area.LastCol) return false;
+    for (const TXLSMergedArea& other : merged_) {
+        bool apart = area.LastRow < other.FirstRow || other.LastRow < area.FirstRow ||
+                     area.LastCol < other.FirstCol || other.LastCol < area.FirstCol;
+        if (!apart) return false;
+    }
+    if (merged_.empty()) {
+        mergedBounds_ = area;
+    } else {
+        mergedBounds_.FirstRow = std::min(mergedBounds_.FirstRow, area.FirstRow);
+        mergedBounds_.FirstCol = std::min(mergedBounds_.FirstCol, area.FirstCol);
+        mergedBounds_.LastRow = std::max(mergedBounds_.LastRow, area.LastRow);
+        mergedBounds_.LastCol = std::max(mergedBounds_.LastCol, area.LastCol);
+    }
+    merged_.push_back(area);
+    // Mark the cells that already exist, walking only the stored ones.
+    for (int32_t r = area.FirstRow; r >= 0 && r <= area.LastRow; r = rows_.NextRow(r)) {
+        const TXLSRowInfo* info = rows_.Find(r);
+        if (info == nullptr || info->FirstCol < 0) continue;
+        for (TXLSCellRef* cell = FirstCellInRow(r); cell != nullptr && cell->Column <= area.LastCol;
+             cell = NextCellInRow(*cell)) {
+            if (cell->Column >= area.FirstCol) cell->MergeFlags = MergeFlagsFor(r, cell->Column);
+        }
+    }
+    return true;
+}
+
+}  // namespace korvel

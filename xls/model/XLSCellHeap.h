@@ -1,0 +1,112 @@
+// The cell store of a worksheet: an AVL tree of blocks, each holding the 64
+// neighbouring cells of one row (block key = row * 256 + column / 64), so an
+// in-order walk visits cells row by row, left to right. The store keeps the
+// used rectangle of the sheet, each row's first and last used column (in the
+// sheet's row list), one shared-string reference per text cell and one format
+// use per cell with a format.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "xls/model/AVLTree.h"
+#include "xls/model/XLSCellRef.h"
+#include "xls/model/XLSColumnList.h"
+#include "xls/model/XLSRowList.h"
+
+namespace korvel {
+
+class TXLSStringTable;
+class TXLSStyleXFs;
+
+struct TXLSCellBlock : TAVLNode {
+    uint8_t UsedCount = 0;            // occupied slots, 1 .. 64 while the block exists
+    uint32_t Slots[64] = {};          // cell handles in the store's pool, 0 when empty
+};
+
+// A merged rectangle, 0-based and inclusive.
+struct TXLSMergedArea {
+    int32_t FirstRow = 0;
+    int32_t FirstCol = 0;
+    int32_t LastRow = 0;
+    int32_t LastCol = 0;
+    bool Contains(int32_t row, int32_t col) const {
+        return row >= FirstRow && row <= LastRow && col >= FirstCol && col <= LastCol;
+    }
+};
+
+class TXLSCellHeap : public TAVLTree {
+public:
+    // The row and column lists belong to the sheet; the string table and the
+    // format list to the workbook. All must outlive the store.
+    TXLSCellHeap(TXLSRowList& rows, TXLSColumnList& columns, TXLSStringTable& strings, TXLSStyleXFs& styles);
+    // Frees every block and cell without releasing string references.
+    ~TXLSCellHeap() override;
+
+    static int32_t BlockKey(int32_t row, int32_t col) { return (row << 8) | (col >> 6); }
+
+    // All (row, col) arguments are 0-based; the cell operations require
+    // 0 <= row <= 1,048,575 and 0 <= col <= 16,383 (the range layer checks).
+
+    // The cell at (row, col), or nullptr.
+    TXLSCellRef* FindCell(int32_t row, int32_t col);
+    // The cell at (row, col), made blank when missing: its format is the row's
+    // or column's (one use taken), the dimensions and the row's used columns
+    // grow to include it, and it joins a merged area that covers it.
+    TXLSCellRef& GetOrCreateCell(int32_t row, int32_t col);
+    // Removes and frees the cell (releasing its string and its format use) and
+    // shrinks the dimensions and the row's used columns. Nothing when absent.
+    void DeleteCell(int32_t row, int32_t col);
+    // Leftmost cell of a row / next cell to the right in the same row; nullptr when none.
+    TXLSCellRef* FirstCellInRow(int32_t row);
+    TXLSCellRef* NextCellInRow(const TXLSCellRef& cell);
+
+    // The effective format of (row, col): the cell's own when it exists with a
+    // format above 0 (own = true), else the row's format when the row has one,
+    // else the column's. `own` may be nullptr.
+    int32_t CellXF(int32_t row, int32_t col, bool* own = nullptr);
+    // Gives the cell (made when missing) the format xf, moving one format use
+    // from its previous own format (or none) to xf.
+    void SetCellXF(int32_t row, int32_t col, int32_t xf);
+
+    // Merges the rectangle (0-based, bounds in any order). Refused (false) for a
+    // single cell, bounds outside the model, or overlap with an existing area.
+    // Existing cells of the area are marked; cells made later are marked when made.
+    bool MergeCells(int32_t row1, int32_t col1, int32_t row2, int32_t col2);
+    // The merged area containing (row, col), or nullptr.
+    const TXLSMergedArea* FindMergedArea(int32_t row, int32_t col) const;
+    const std::vector<TXLSMergedArea>& MergedAreas() const { return merged_; }
+
+    // Used rectangle; all 0 while the store is empty (RowCount() == 0).
+    int32_t FirstRow() const { return firstRow_; }
+    int32_t LastRow() const { return lastRow_; }
+    int32_t RowCount() const { return rowCount_; }
+    int32_t FirstCol() const { return firstCol_; }
+    int32_t LastCol() const { return lastCol_; }
+    int32_t ColCount() const { return colCount_; }
+    size_t CellCount() const { return pool_.LiveCount(); }
+
+protected:
+    TAVLNode* CreateNode(int32_t key) override;
+    void FreeNode(TAVLNode* node) override;
+
+private:
+    TXLSCellRef* FirstOccupied(TXLSCellBlock& block, int from);
+    int32_t PreviousUsedColumn(int32_t row, int32_t col, int32_t stopCol);
+    void ShrinkRowAfterDelete(int32_t row, int32_t col, bool& rowEmptied);
+    void ShrinkRowsAfterDelete(int32_t row);
+    void ShrinkColumnsAfterDelete(int32_t col);
+    uint8_t MergeFlagsFor(int32_t row, int32_t col) const;
+
+    TXLSRowList& rows_;
+    TXLSColumnList& columns_;
+    TXLSStringTable& strings_;
+    TXLSStyleXFs& styles_;
+    TXLSCellPool pool_;
+    std::vector<TXLSMergedArea> merged_;
+    TXLSMergedArea mergedBounds_;     // union of all areas (fast reject)
+    int32_t firstRow_ = 0, lastRow_ = 0, rowCount_ = 0;
+    int32_t firstCol_ = 0, lastCol_ = 0, colCount_ = 0;
+};
+
+}  // namespace korvel

@@ -1,0 +1,122 @@
+// The rules between variants and stored cell contents.
+#include <cmath>
+
+#include "platform/CodePage.h"
+#include "xls/model/XLSFormula.h"
+#include "xls/model/XLSStringTable.h"
+#include "xls/model/XLSStyles.h"
+#include "xls/model/XLSWorkbook.h"
+#include "xls/model/XLSWorksheet.h"
+
+namespace korvel {
+
+namespace {
+// Day 60 of the 1900 system is the nonexistent 29 February 1900, so date
+// values from 1 to 60 sit one day lower as serials than they count.
+double DateToSerial(double days) { return days >= 1 && days < 61 ? days - 1 : days; }
+double SerialToDate(double serial) { return serial >= 0 && serial < 60 ? serial + 1 : serial; }
+}  // namespace
+
+void IXLSWorksheet::ReleaseContent(TXLSCellRef& cell) {
+    if (cell.Kind == TXLSCellKind::Text) {
+        workbook_.StringTable().ReleaseString(cell.StringId);
+        cell.StringId = -1;
+        cell.Kind = TXLSCellKind::Blank;
+    } else if (cell.Kind == TXLSCellKind::Formula) {
+        cell.Formula.reset();
+        cell.Kind = TXLSCellKind::Blank;
+    }
+}
+
+void IXLSWorksheet::StoreSharedText(TXLSCellRef& cell, std::u16string_view text) {
+    cell.StringId = workbook_.StringTable().AddString(text);
+    cell.Kind = TXLSCellKind::Text;
+}
+
+void IXLSWorksheet::SetText(TXLSCellRef& cell, std::u16string_view text) {
+    if (text.empty()) {
+        cell.Kind = TXLSCellKind::Blank;
+        return;
+    }
+    if (text.front() == u'=') {
+        std::unique_ptr<TXLSFormula> formula = workbook_.FormulaEngine().Compile(text.substr(1), sheetId_);
+        if (formula) {
+            cell.Formula = std::move(formula);
+            cell.Kind = TXLSCellKind::Formula;
+        } else {
+            StoreSharedText(cell, text);
+        }
+        return;
+    }
+    if (text.front() == u'\'') text.remove_prefix(1);
+    if (text.find(u'\n') != std::u16string_view::npos) {
+        const int32_t row = cell.Row, col = cell.Column;
+        SetCellWrapText(row, col, true);
+    }
+    StoreSharedText(cell, text);
+}
+
+void IXLSWorksheet::SetCellValue(int32_t row, int32_t col, const Variant& value) {
+    TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
+    if (cell.IsMergeCovered()) return;
+    ReleaseContent(cell);
+    switch (value.Kind()) {
+    case VariantKind::Empty:
+    case VariantKind::Null:
+        cell.Kind = TXLSCellKind::Blank;
+        break;
+    case VariantKind::Date:
+        cell.Value = DateToSerial(value.AsDateDays());
+        cell.Kind = TXLSCellKind::Date;
+        break;
+    case VariantKind::Boolean:
+        cell.Value = value.AsBool() ? 1.0 : 0.0;
+        cell.Kind = TXLSCellKind::Boolean;
+        break;
+    case VariantKind::WideString:
+        SetText(cell, value.AsWide());
+        break;
+    case VariantKind::AnsiString:
+        SetText(cell, AnsiToWide(value.AsAnsi()));
+        break;
+    case VariantKind::Array:
+    case VariantKind::Other:
+        break;  // not storable: the cell keeps what ReleaseContent left
+    default:
+        cell.Value = value.NumericToDouble();
+        cell.Kind = TXLSCellKind::Number;
+        break;
+    }
+}
+
+Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
+    TXLSCellRef* cell = heap_.FindCell(row, col);
+    if (cell == nullptr || cell->IsMergeCovered()) return Variant::Null();
+    double number = 0;
+    switch (cell->Kind) {
+    case TXLSCellKind::Blank:
+        return Variant::Null();
+    case TXLSCellKind::Text:
+        return Variant(workbook_.StringTable().GetString(cell->StringId));
+    case TXLSCellKind::Date:
+        return Variant::Date(SerialToDate(cell->Value));
+    case TXLSCellKind::Boolean:
+        return Variant(cell->Value > 0);
+    case TXLSCellKind::Formula: {
+        if (!cell->Formula) return Variant::Null();
+        std::optional<Variant> result =
+            workbook_.FormulaEngine().Evaluate(*cell->Formula, index_, row, col, workbook_.ChangeStamp());
+        if (!result) return Variant::Null();
+        if (result->Kind() != VariantKind::Double) return *result;
+        number = result->AsDouble();
+        break;
+    }
+    case TXLSCellKind::Number:
+        number = cell->Value;
+        break;
+    }
+    if (workbook_.Styles().IsDateFormat(CellXF(row, col))) return Variant::Date(SerialToDate(number));
+    return Variant(number);
+}
+
+}  // namespace korvel

@@ -1,0 +1,37 @@
+#include "xls/model/XLSWorksheet.h"
+
+#include <algorithm>
+
+#include "xls/model/XLSStyles.h"
+#include "xls/model/XLSWorkbook.h"
+
+namespace korvel {
+
+IXLSWorksheet::IXLSWorksheet(TXLSWorkbook& workbook, int32_t sheetId)
+    : workbook_(workbook),
+      sheetId_(sheetId),
+      heap_(rows_, columns_, workbook.StringTable(), workbook.Styles()),
+      cells_(TXLSRange::Create(*this, 0, 0, TXLSRange::kMaxRow, TXLSRange::kMaxColumn)) {}
+
+IXLSWorksheet::~IXLSWorksheet() = default;
+
+bool IXLSWorksheet::SetName(std::u16string_view name) {
+    if (!workbook_.Sheets().IsValidSheetName(index_, name)) return false;
+    name_.assign(name);
+    return true;
+}
+
+void IXLSWorksheet::Select() { workbook_.Sheets().Select(*this); }
+
+TXLSRangeRef IXLSWorksheet::Range(int32_t row1, int32_t col1, int32_t row2, int32_t col2) {
+    auto clampRow = [](int32_t row) { return std::clamp(row, 1, TXLSRange::kMaxRow + 1) - 1; };
+    auto clampCol = [](int32_t col) { return std::clamp(col, 1, TXLSRange::kMaxColumn + 1) - 1; };
+    return TXLSRange::Create(*this, clampRow(row1), clampCol(col1), clampRow(row2), clampCol(col2));
+}
+
+void IXLSWorksheet::SetCellWrapText(int32_t row, int32_t col, bool wrap) {
+    TXLSStyleXFs& styles = workbook_.Styles();
+    SetCellXF(row, col, styles.FindOrAddWithWrap(CellXF(row, col), wrap));
+}
+
+}  // namespace korvel
