@@ -43,7 +43,12 @@ TXMLTokenizer::~TXMLTokenizer() {
     // Leave the stream at the start of the current token, as if only the bytes
     // before it had been read.
     size_t back = (readEnd_ - tokenStart_) + pending_.size();
-    if (back > 0) source_.Seek(-static_cast<int64_t>(back), SeekOrigin::Current);
+    if (back == 0) return;
+    try {
+        source_.Seek(-static_cast<int64_t>(back), SeekOrigin::Current);
+    } catch (...) {
+        // A destructor must not throw; the caller repositions before reusing the stream.
+    }
 }
 
 void TXMLTokenizer::RaiseError(const std::string& message) const {

@@ -1,5 +1,9 @@
 #include "xml/XMLTagParts.h"
 
+#include <deque>
+#include <unordered_map>
+#include <vector>
+
 #include "common/TextUtil.h"
 #include "xml/XMLEntities.h"
 
@@ -25,15 +29,52 @@ std::string AttributeValue(std::string_view written) {
     return DecodeXMLEntities(TrimControlAndBlank(value));
 }
 
-void StoreAttribute(std::string_view piece, TXMLParams& params) {
-    if (piece.empty()) return;
-    size_t equals = piece.find('=');
-    if (equals == std::string_view::npos) {
-        params.Add(piece, {});
-        return;
+// Gathers the attributes of one tag with the semantics of TXMLParams (a name
+// matches its first live occurrence, ignoring case) but with hashed lookups, so
+// a hostile tag with many thousands of attributes stays linear.
+class AttributeCollector {
+public:
+    void Store(std::string_view piece) {
+        if (piece.empty()) return;
+        size_t equals = piece.find('=');
+        if (equals == std::string_view::npos) {
+            Append(piece, {});
+            return;
+        }
+        std::string_view name = piece.substr(0, equals);
+        std::string value = AttributeValue(piece.substr(equals + 1));
+        std::deque<size_t>& live = index_[AsciiLower(name)];
+        if (value.empty()) {
+            if (!live.empty()) {
+                removed_[live.front()] = true;
+                live.pop_front();
+            }
+        } else if (!live.empty()) {
+            items_[live.front()].Value = std::move(value);
+        } else {
+            live.push_back(items_.size());
+            items_.push_back(TXMLParam{std::string(name), std::move(value)});
+            removed_.push_back(false);
+        }
     }
-    params.SetValue(piece.substr(0, equals), AttributeValue(piece.substr(equals + 1)));
-}
+
+    void MoveTo(TXMLParams& params) {
+        for (size_t i = 0; i < items_.size(); ++i) {
+            if (!removed_[i]) params.Add(items_[i].Name, items_[i].Value);
+        }
+    }
+
+private:
+    void Append(std::string_view name, std::string_view value) {
+        index_[AsciiLower(name)].push_back(items_.size());
+        items_.push_back(TXMLParam{std::string(name), std::string(value)});
+        removed_.push_back(false);
+    }
+
+    std::vector<TXMLParam> items_;
+    std::vector<bool> removed_;
+    std::unordered_map<std::string, std::deque<size_t>> index_;
+};
 
 // The attribute part of a tag text, or empty when the tag has no blank.
 std::string_view AttributeText(std::string_view tagText) {
@@ -53,6 +94,8 @@ std::string_view AttributeText(std::string_view tagText) {
 void ParseXMLTagAttributes(std::string_view tagText, TXMLParams& params) {
     params.Clear();
     std::string_view text = AttributeText(tagText);
+    if (text.empty()) return;
+    AttributeCollector collector;
     bool inQuotes = false;
     size_t pieceStart = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -60,11 +103,12 @@ void ParseXMLTagAttributes(std::string_view tagText, TXMLParams& params) {
         if (c == '"') {
             inQuotes = !inQuotes;
         } else if (!inQuotes && (c == ' ' || c == '\r' || c == '\n')) {
-            StoreAttribute(text.substr(pieceStart, i - pieceStart), params);
+            collector.Store(text.substr(pieceStart, i - pieceStart));
             pieceStart = i + 1;
         }
     }
-    StoreAttribute(text.substr(pieceStart), params);
+    collector.Store(text.substr(pieceStart));
+    collector.MoveTo(params);
 }
 
 }  // namespace korvel

@@ -80,8 +80,25 @@ INSTANTIATE_TEST_SUITE_P(
         AttributeCase{"line_feed_separates", "<a x=\"1\"\ny=\"2\">", {{"x", "1"}, {"y", "2"}}},
         AttributeCase{"line_feed_inside_quotes_kept", "<a x=\"1\ny\">", {{"x", "1\ny"}}},
         AttributeCase{"one_sided_quote", "<a x=\"abc>", {{"x", "abc"}}},
-        AttributeCase{"valueless", "<input checked>", {{"checked", ""}}}),
+        AttributeCase{"valueless", "<input checked>", {{"checked", ""}}},
+        AttributeCase{"valueless_then_set", "<a x y=\"2\" X=\"1\">", {{"x", "1"}, {"y", "2"}}},
+        AttributeCase{"removal_takes_first_match", "<a x x=\"\" x=\"3\">", {{"x", "3"}}},
+        AttributeCase{"removed_then_readded_goes_last", "<a x=\"1\" y=\"2\" x=\" \" x=\"4\">",
+                      {{"y", "2"}, {"x", "4"}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(XmlTagParts, ManyAttributesStayFast) {
+    std::string tag = "<a";
+    const int count = 200000;
+    for (int i = 0; i < count; ++i) tag += " k" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    tag += " k7=\" \" K9=\"nine\">";
+    TXMLParams params;
+    ParseXMLTagAttributes(tag, params);  // quadratic lookups would take minutes here
+    ASSERT_EQ(params.Count(), static_cast<size_t>(count - 1));
+    EXPECT_EQ(params[7].Name, "k8");
+    EXPECT_EQ(params.Value("k9"), "nine");
+    EXPECT_EQ(params[count - 2].Value, std::to_string(count - 1));
+}
 
 TEST(XmlParams, LookupIgnoresCase) {
     TXMLParams params;
