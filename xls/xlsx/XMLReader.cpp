@@ -62,6 +62,8 @@ bool TXMLReader::Next() {
     hasSaved_ = false;
     spans_.clear();
     attributes_.clear();
+    tagBytes_.clear();
+    scanner_.Pin();  // this node's texts stay in the buffer until the next Next
     node_ = Node{};
     switch (NextSignificantToken()) {
         case ttNone:
@@ -96,39 +98,52 @@ bool TXMLReader::Next() {
     }
 }
 
+TXMLReader::TextSpan TXMLReader::KeepTokenText() {
+    std::string_view text = scanner_.TokenText();
+    if (scanner_.TokenInBuffer()) return {scanner_.TokenOffset(), text.size(), true};
+    TextSpan span{tagBytes_.size(), text.size(), false};
+    tagBytes_.append(text);
+    return span;
+}
+
+std::string_view TXMLReader::ViewOf(const TextSpan& span) const {
+    return span.inBuffer ? scanner_.BufferView(span.at, span.length)
+                         : std::string_view(tagBytes_).substr(size_t(span.at), span.length);
+}
+
 void TXMLReader::ReadStartTag() {
     TXMLTokenType type = scanner_.NextToken();
     if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectName);
-    tagBytes_.assign(scanner_.TokenText());
-    size_t nameLength = tagBytes_.size();
+    TextSpan name = KeepTokenText();
     bool keepAttributes = !scanner_.SkipMode();
     bool empty = false;
     for (;;) {
-        type = NextSignificantToken();
+        AttributeSpan plain;
+        while (scanner_.TakePlainAttribute(plain.name.at, plain.name.length, plain.value.at, plain.value.length))
+            if (keepAttributes) spans_.push_back(plain);
+        type = scanner_.TakeTagEnd();
+        if (type == ttNone) type = NextSignificantToken();
         if (type == ttCloseTag) break;
         if (type == ttCloseTagNoContent) {
             empty = true;
             break;
         }
         if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectTagEnd);
-        AttributeSpan span{tagBytes_.size(), scanner_.TokenText().size(), 0, 0};
-        if (keepAttributes) tagBytes_.append(scanner_.TokenText());
+        AttributeSpan span;
+        span.name = KeepTokenText();
         type = NextSignificantToken();
         if (type != ttEqual) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectEquals);
         type = NextSignificantToken();
         if (type != ttValue) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectValue);
-        span.valueAt = tagBytes_.size();
-        span.valueLength = scanner_.TokenText().size();
         if (keepAttributes) {
-            tagBytes_.append(scanner_.TokenText());
+            span.value = KeepTokenText();
             spans_.push_back(span);
         }
     }
-    // Views are taken only now: the buffer may have moved while it grew.
-    std::string_view bytes = tagBytes_;
-    for (const auto& s : spans_)
-        attributes_.push_back({bytes.substr(s.nameAt, s.nameLength), bytes.substr(s.valueAt, s.valueLength)});
-    node_ = {TXMLNodeType::StartTag, bytes.substr(0, nameLength), {}, empty};
+    // Views are taken only now: the buffer and tagBytes_ may have moved
+    // while the tag was read (the pinned bytes stay until the next node).
+    for (const auto& s : spans_) attributes_.push_back({ViewOf(s.name), ViewOf(s.value)});
+    node_ = {TXMLNodeType::StartTag, ViewOf(name), {}, empty};
     pendingDepth_ = !empty;
 }
 
@@ -136,24 +151,26 @@ void TXMLReader::ReadEndTag() {
     if (depth_ == 0) ThrowUnexpectedToken();  // nothing is open
     TXMLTokenType type = scanner_.NextToken();
     if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectName);
-    tagBytes_.assign(scanner_.TokenText());
+    TextSpan name = KeepTokenText();
     --depth_;
-    type = NextSignificantToken();
+    type = scanner_.TakeTagEnd();
+    if (type == ttNone) type = NextSignificantToken();
     if (type != ttCloseTag) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectGreater);
-    node_ = {TXMLNodeType::EndTag, tagBytes_, {}, true};
+    node_ = {TXMLNodeType::EndTag, ViewOf(name), {}, true};
 }
 
 void TXMLReader::ReadProcessingInstruction() {
     TXMLTokenType type = scanner_.NextToken();
     if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectName);
-    tagBytes_.assign(scanner_.TokenText());
-    TXMLNodeType kind = tagBytes_ == "xml" ? TXMLNodeType::XmlDeclaration : TXMLNodeType::ProcessingInstruction;
+    TextSpan nameSpan = KeepTokenText();
     std::string_view value;
     type = scanner_.NextToken();
     if (type == ttSpace) value = scanner_.ReadPIContent();
     else if (type == ttNone) ThrowEndOfInput();
     else if (type != ttClosePI) ThrowUnexpectedToken(kExpectPIContent);
-    node_ = {kind, tagBytes_, value, true};
+    std::string_view name = ViewOf(nameSpan);
+    TXMLNodeType kind = name == "xml" ? TXMLNodeType::XmlDeclaration : TXMLNodeType::ProcessingInstruction;
+    node_ = {kind, name, value, true};
 }
 
 const TXMLAttribute* TXMLReader::FindAttribute(std::string_view name) const {

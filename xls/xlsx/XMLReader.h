@@ -109,11 +109,20 @@ private:
         std::string_view value;
         bool noContent = true;
     };
+    // Where one token's text is kept while a tag is read: in the scanner's
+    // pinned buffer (input offset) or, once decoded, in tagBytes_.
+    struct TextSpan {
+        uint64_t at = 0;
+        size_t length = 0;
+        bool inBuffer = true;
+    };
     struct AttributeSpan {
-        size_t nameAt, nameLength, valueAt, valueLength;
+        TextSpan name, value;
     };
 
     TXMLTokenType NextSignificantToken();
+    TextSpan KeepTokenText();
+    std::string_view ViewOf(const TextSpan& span) const;
     void ReadStartTag();
     void ReadEndTag();
     void ReadProcessingInstruction();
@@ -126,7 +135,8 @@ private:
     bool hasSaved_ = false;
     int depth_ = 0;
     bool pendingDepth_ = false;
-    // Start tag name, attribute names and values, reused from tag to tag.
+    // Decoded attribute values of the current tag (the rest stays in the
+    // scanner's buffer), reused from tag to tag.
     std::string tagBytes_;
     std::vector<AttributeSpan> spans_;
     std::vector<TXMLAttribute> attributes_;

@@ -14,7 +14,7 @@ namespace {
 // Longest entity body accepted between "&" and ";" ("#x10FFFF" and the
 // named ones fit easily); longer runs are an unterminated "&".
 constexpr size_t kMaxEntityLength = 16;
-// Bytes shown on each side of an unexpected symbol.
+// Bytes shown on each side of an unexpected symbol (and kept for it).
 constexpr size_t kContextBytes = 20;
 
 bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -74,12 +74,20 @@ TXMLScaner::TXMLScaner(std::unique_ptr<TStream> stream)
 bool TXMLScaner::Ensure(size_t count) {
     if (end_ - pos_ >= count) return true;
     if (inputEnded_) return false;
-    // Keep the unread tail (and a few bytes before it for error context)
-    // and fill the rest of the block behind it.
-    size_t keep = std::min(pos_, kContextBytes);
-    std::memmove(buffer_.data(), buffer_.data() + pos_ - keep, end_ - pos_ + keep);
-    end_ -= pos_ - keep;
-    pos_ = keep;
+    // Keep the current token, the pinned bytes and a little context; move
+    // them to the front and read behind them.
+    size_t keep = pos_ - std::min(pos_, kContextBytes);
+    keep = std::min<size_t>(keep, size_t(std::min(tokenStart_, pin_) - base_));
+    if (keep > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + keep, end_ - keep);
+        base_ += keep;
+        pos_ -= keep;
+        end_ -= keep;
+    }
+    // Grow geometrically when the kept bytes leave too little room.
+    size_t room = buffer_.size() - end_;
+    if (room < std::max(kBlockSize / 2, end_ / 2) || room < count)
+        buffer_.resize(std::max(buffer_.size() * 2, end_ + count + kBlockSize));
     while (end_ - pos_ < count && !inputEnded_) {
         size_t got = stream_.Read(buffer_.data() + end_, buffer_.size() - end_);
         if (got == 0) inputEnded_ = true;
@@ -92,19 +100,49 @@ bool TXMLScaner::PeekIs(std::string_view literal) {
     return Ensure(literal.size()) && std::memcmp(buffer_.data() + pos_, literal.data(), literal.size()) == 0;
 }
 
-uint8_t TXMLScaner::Take() {
-    uint8_t c = buffer_[pos_++];
-    if (c == '\n') {
-        ++line_;
-        position_ = 0;
-    } else {
-        ++position_;
-    }
-    return c;
-}
-
 void TXMLScaner::TakeCount(size_t count) {
     while (count-- > 0) Take();
+}
+
+// The hot loop of the scanner: runs over the buffer without a call per
+// byte, and keeps the line and position as Take would.
+template <typename Stop>
+bool TXMLScaner::TakeRun(Stop stop) {
+    for (;;) {
+        if (pos_ == end_ && !Ensure(1)) {
+            EndRaw();
+            return true;
+        }
+        const uint8_t* start = buffer_.data() + pos_;
+        const uint8_t* limit = buffer_.data() + end_;
+        const uint8_t* lineStart = nullptr;
+        const uint8_t* p = start;
+        int lines = 0;
+        for (; p < limit && !stop(*p); ++p) {
+            if (*p == '\n') {
+                ++lines;
+                lineStart = p + 1;
+            }
+        }
+        if (lines) {
+            line_ += lines;
+            position_ = int(p - lineStart);
+        } else {
+            position_ += int(p - start);
+        }
+        if (built_ && !skip_) text_.append(reinterpret_cast<const char*>(start), size_t(p - start));
+        pos_ = size_t(p - buffer_.data());
+        if (p < limit) {
+            EndRaw();
+            return false;
+        }
+    }
+}
+
+void TXMLScaner::SwitchToBuilt() {
+    if (built_) return;
+    text_.assign(TokenText());
+    built_ = true;
 }
 
 void TXMLScaner::BeginToken(TXMLTokenType type) {
@@ -132,9 +170,10 @@ TXMLTokenType TXMLScaner::NextToken() {
         CheckByteOrderMark();
         state_ = ScanState::Outside;
     }
-    text_.clear();
     bool afterStartTag = afterStartTag_;
     afterStartTag_ = false;
+    tokenStart_ = base_ + pos_;
+    StartRaw(tokenStart_);
     if (Peek() < 0) {
         BeginToken(ttNone);
         return ttNone;
@@ -143,27 +182,28 @@ TXMLTokenType TXMLScaner::NextToken() {
     BeginToken(ttNone);
     if (IsSpace(c)) {
         if (state_ != ScanState::Outside) {
-            while (IsSpace(Peek())) Take();
+            TakeRun([](uint8_t b) { return !IsSpace(b); });
+            StartRaw(tokenStart_);
             return type_ = ttSpace;
         }
-        if (!skip_) text_.push_back(char(c));
         return type_ = ScanWhiteSpace(afterStartTag);
     }
     if (c == '<') return type_ = ScanMarkupOpening();
     if (state_ != ScanState::Outside) return type_ = ScanInMarkup(c);
     // Text; a ">" in character data is legal XML and is text too.
-    if (c == '&') DecodeEntity();
-    else if (!skip_) text_.push_back(char(c));
+    if (c == '&') {
+        SwitchToBuilt();
+        DecodeEntity();
+    } else {
+        EndRaw();
+    }
     ScanText();
     return type_ = ttText;
 }
 
-// Outside markup, after the first white-space byte (already in the text).
+// Outside markup, after the first white-space byte.
 TXMLTokenType TXMLScaner::ScanWhiteSpace(bool afterStartTag) {
-    while (IsSpace(Peek())) {
-        uint8_t c = Take();
-        if (!skip_) text_.push_back(char(c));
-    }
+    TakeRun([](uint8_t b) { return !IsSpace(b); });
     int next = Peek();
     // Layout between markup and at the end of the input is no text...
     if (next < 0) return ttSpace;
@@ -178,24 +218,9 @@ TXMLTokenType TXMLScaner::ScanWhiteSpace(bool afterStartTag) {
 
 // Character data up to the next "<" or the end of the input.
 void TXMLScaner::ScanText() {
-    for (;;) {
-        if (pos_ == end_ && !Ensure(1)) return;
-        const uint8_t* start = buffer_.data() + pos_;
-        const uint8_t* p = start;
-        const uint8_t* stop = buffer_.data() + end_;
-        while (p < stop && *p != '<' && *p != '&') {
-            if (*p == '\n') {
-                ++line_;
-                position_ = 0;
-            } else {
-                ++position_;
-            }
-            ++p;
-        }
-        if (!skip_) text_.append(reinterpret_cast<const char*>(start), size_t(p - start));
-        pos_ = size_t(p - buffer_.data());
-        if (p == stop) continue;
-        if (*p == '<') return;
+    while (!TakeRun([](uint8_t b) { return b == '<' || b == '&'; })) {
+        if (buffer_[pos_] == '<') return;
+        if (!skip_) SwitchToBuilt();
         Take();
         DecodeEntity();
     }
@@ -203,32 +228,17 @@ void TXMLScaner::ScanText() {
 
 // A quoted value; the opening quote is taken.
 void TXMLScaner::ScanValue(uint8_t quote) {
+    StartRaw(base_ + pos_);
     for (;;) {
-        if (pos_ == end_ && !Ensure(1)) ThrowUnexpectedEof();
-        const uint8_t* start = buffer_.data() + pos_;
-        const uint8_t* p = start;
-        const uint8_t* stop = buffer_.data() + end_;
-        while (p < stop && *p != quote && *p != '&') {
-            if (*p == '\n') {
-                ++line_;
-                position_ = 0;
-            } else {
-                ++position_;
-            }
-            ++p;
+        if (TakeRun([quote](uint8_t b) { return b == quote || b == '&'; })) ThrowUnexpectedEof();
+        if (buffer_[pos_] == quote) {
+            Take();
+            return;
         }
-        if (!skip_) text_.append(reinterpret_cast<const char*>(start), size_t(p - start));
-        pos_ = size_t(p - buffer_.data());
-        if (p == stop) continue;
-        uint8_t c = Take();
-        if (c == quote) return;
+        if (!skip_) SwitchToBuilt();
+        Take();
         DecodeEntity();
     }
-}
-
-void TXMLScaner::ScanName(uint8_t first) {
-    text_.push_back(char(first));
-    for (int c = Peek(); c >= 0 && kNameChar[c]; c = Peek()) text_.push_back(char(Take()));
 }
 
 TXMLTokenType TXMLScaner::ScanInMarkup(uint8_t c) {
@@ -258,10 +268,60 @@ TXMLTokenType TXMLScaner::ScanInMarkup(uint8_t c) {
             return ttCloseTag;
         default:
             if (!kNameStart[c]) break;
-            ScanName(c);
+            TakeRun([](uint8_t b) { return !kNameChar[b]; });
             return ttName;
     }
     ThrowUnexpectedSymbol(c);
+}
+
+bool TXMLScaner::TakePlainAttribute(uint64_t& nameAt, size_t& nameLength, uint64_t& valueAt,
+                                    size_t& valueLength) {
+    if (state_ != ScanState::InTag || inEndTag_) return false;
+    const uint8_t* const start = buffer_.data() + pos_;
+    const uint8_t* const limit = buffer_.data() + end_;
+    const uint8_t* p = start;
+    if (p >= limit || (*p != ' ' && *p != '\t')) return false;
+    while (p < limit && (*p == ' ' || *p == '\t')) ++p;
+    if (p >= limit || !kNameStart[*p]) return false;
+    const uint8_t* name = p;
+    while (p < limit && kNameChar[*p]) ++p;
+    const uint8_t* nameEnd = p;
+    if (limit - p < 2 || *p != '=') return false;
+    const uint8_t quote = *++p;
+    if (quote != '"' && quote != '\'') return false;
+    const uint8_t* value = ++p;
+    while (p < limit && *p != quote && *p != '&' && *p != '\n') ++p;
+    if (p >= limit || *p != quote) return false;
+    ++p;
+    position_ += int(p - start);
+    pos_ += size_t(p - start);
+    nameAt = base_ + size_t(name - buffer_.data());
+    nameLength = size_t(nameEnd - name);
+    valueAt = base_ + size_t(value - buffer_.data());
+    valueLength = size_t(p - 1 - value);
+    return true;
+}
+
+TXMLTokenType TXMLScaner::TakeTagEnd() {
+    if (state_ != ScanState::InTag) return ttNone;
+    const uint8_t* data = buffer_.data();
+    size_t p = pos_;
+    while (p < end_ && (data[p] == ' ' || data[p] == '\t')) ++p;
+    TXMLTokenType type;
+    if (p < end_ && data[p] == '>') {
+        type = ttCloseTag;
+        afterStartTag_ = !inEndTag_;
+        ++p;
+    } else if (p + 1 < end_ && data[p] == '/' && data[p + 1] == '>' && !inEndTag_) {
+        type = ttCloseTagNoContent;
+        p += 2;
+    } else {
+        return ttNone;
+    }
+    position_ += int(p - pos_);
+    pos_ = p;
+    state_ = ScanState::Outside;
+    return type_ = type;
 }
 
 // After "<".
@@ -282,7 +342,6 @@ TXMLTokenType TXMLScaner::ScanMarkupOpening() {
         if (PeekIs("!--")) {
             BeginToken(ttComment);
             TakeCount(3);
-            if (!skip_) text_ = "<!--";
             ScanUntil("-->", true);
             return ttComment;
         }
@@ -295,6 +354,7 @@ TXMLTokenType TXMLScaner::ScanMarkupOpening() {
         if (PeekIs("![CDATA[")) {
             BeginToken(ttOpenCDATA);
             TakeCount(8);
+            StartRaw(base_ + pos_);
             ScanUntil("]]>", false);
             return ttOpenCDATA;
         }
@@ -305,50 +365,46 @@ TXMLTokenType TXMLScaner::ScanMarkupOpening() {
     return ttOpenTag;
 }
 
-// Literal content up to terminator, which is consumed.
-void TXMLScaner::ScanUntil(std::string_view terminator, bool keepTerminator) {
+// Literal content up to terminator, which is consumed (and kept in the
+// token text when includeTerminator is set).
+void TXMLScaner::ScanUntil(std::string_view terminator, bool includeTerminator) {
+    uint8_t first = uint8_t(terminator[0]);
     for (;;) {
-        int c = Peek();
-        if (c < 0) ThrowUnexpectedEof();
-        if (c == terminator[0] && PeekIs(terminator)) {
+        if (TakeRun([first](uint8_t b) { return b == first; })) ThrowUnexpectedEof();
+        if (PeekIs(terminator)) {
             TakeCount(terminator.size());
-            if (keepTerminator && !skip_) text_.append(terminator);
+            if (includeTerminator) EndRaw();
             return;
         }
         Take();
-        if (!skip_) text_.push_back(char(c));
     }
 }
 
 // Content up to the ">" that balances the "<" of "<!DOCTYPE".
 void TXMLScaner::ScanDoctype() {
+    StartRaw(base_ + pos_);
     int open = 1;
     for (;;) {
-        int c = Peek();
-        if (c < 0) ThrowUnexpectedEof();
-        Take();
-        if (c == '<') ++open;
-        if (c == '>' && --open == 0) return;
-        if (!skip_) text_.push_back(char(c));
+        if (TakeRun([](uint8_t b) { return b == '<' || b == '>'; })) ThrowUnexpectedEof();
+        if (Take() == '<') ++open;
+        else if (--open == 0) return;
     }
 }
 
 std::string_view TXMLScaner::ReadPIContent() {
-    text_.clear();
+    StartRaw(base_ + pos_);
     for (;;) {
-        int c = Peek();
-        if (c < 0) ThrowUnexpectedEof();
-        if (c == '?' && PeekIs("?>")) {
+        if (TakeRun([](uint8_t b) { return b == '?'; })) ThrowUnexpectedEof();
+        if (PeekIs("?>")) {
             TakeCount(2);
             state_ = ScanState::Outside;
-            return text_;
+            return TokenText();
         }
         Take();
-        if (!skip_) text_.push_back(char(c));
     }
 }
 
-// After "&": the entity up to ";", decoded into the token text.
+// After "&": the entity up to ";", decoded into the built token text.
 void TXMLScaner::DecodeEntity() {
     char body[kMaxEntityLength];
     size_t length = 0;

@@ -1,8 +1,11 @@
 // Cuts UTF-8 (or ASCII) XML bytes into tokens for TXMLReader.
 //
 // The input is read from a stream in blocks of 40000 bytes; nothing holds a
-// whole document. Token texts are built in one reused buffer (no allocation
-// per token once it has grown) and, in skip mode, not built at all.
+// whole document. A token's text is a view of the input buffer; only a text
+// or value with entities is copied (decoded) into one reused string, and in
+// skip mode nothing is decoded. The buffer keeps the current token (and the
+// pinned bytes) when it is refilled, growing only for a token longer than
+// the buffer.
 //
 // Scanner states (ScanState):
 //   Start    before the first byte: the byte order mark test runs once;
@@ -59,15 +62,40 @@ public:
     TXMLTokenType NextToken();
     // Inside a processing instruction, after its name and white space: the
     // raw content up to "?>", which is consumed (a "?" not followed by ">"
-    // is content). Leaves the instruction. The view lives until the next token.
+    // is content). Leaves the instruction. Becomes the token text.
     std::string_view ReadPIContent();
 
     TXMLTokenType TokenType() const { return type_; }
     // The token's text: the name, the decoded value or text, the comment with
-    // its delimiters, the document type or CDATA content. Empty in skip mode
-    // for texts, values, comments, document types and CDATA. The view lives
-    // until the next token.
-    std::string_view TokenText() const { return text_; }
+    // its delimiters, the document type or CDATA content. In skip mode only
+    // names are reliable. The view lives until the next token, or while the
+    // bytes are pinned (see Pin).
+    std::string_view TokenText() const {
+        return built_ ? std::string_view(text_) : BufferView(rawStart_, size_t(rawEnd_ - rawStart_));
+    }
+    // True when TokenText() is a view of the input buffer (no entity had to
+    // be decoded); TokenOffset() is then its input offset, for BufferView.
+    bool TokenInBuffer() const { return !built_; }
+    uint64_t TokenOffset() const { return rawStart_; }
+    // Bytes of the input at offset, which must lie in the pinned region.
+    std::string_view BufferView(uint64_t offset, size_t length) const {
+        return {reinterpret_cast<const char*>(buffer_.data()) + (offset - base_), length};
+    }
+    // Keeps every byte from the current read position in the buffer (so
+    // views of the tokens read from here on stay valid) until the next Pin.
+    void Pin() { pin_ = base_ + pos_; }
+
+    // Fast paths for the common shape of a start tag, used by the reader
+    // between tokens inside a tag. Each consumes input only when the whole
+    // construct is plain and already in the buffer, and otherwise consumes
+    // nothing, leaving the general token path to handle (or report) it.
+    //   TakePlainAttribute: blanks, name, "=", a quoted value without
+    //   entities or line feeds; gives the input offsets of name and value.
+    //   TakeTagEnd: optional blanks and ">" or "/>", giving ttCloseTag or
+    //   ttCloseTagNoContent (ttNone when nothing was taken).
+    bool TakePlainAttribute(uint64_t& nameAt, size_t& nameLength, uint64_t& valueAt, size_t& valueLength);
+    TXMLTokenType TakeTagEnd();
+
     int TokenLine() const { return tokenLine_; }
     int TokenPosition() const { return tokenPosition_; }
     int Line() const { return line_; }
@@ -83,21 +111,44 @@ private:
     enum class ScanState { Start, Outside, InTag, InPI };
 
     void CheckByteOrderMark();
-    // Makes count bytes available at the read position if the input has them.
+    // Makes count bytes available at the read position if the input has them,
+    // moving the kept bytes to the front and growing the buffer when needed.
     bool Ensure(size_t count);
     int Peek() { return (pos_ < end_ || Ensure(1)) ? buffer_[pos_] : -1; }
     bool PeekIs(std::string_view literal);
-    uint8_t Take();
+    uint8_t Take() {
+        uint8_t c = buffer_[pos_++];
+        if (c == '\n') {
+            ++line_;
+            position_ = 0;
+        } else {
+            ++position_;
+        }
+        return c;
+    }
     void TakeCount(size_t count);
+    // Takes bytes up to the first for which stop(byte) holds; true when the
+    // input ended first. Bytes go to the built text when one is being built.
+    template <typename Stop>
+    bool TakeRun(Stop stop);
     void BeginToken(TXMLTokenType type);
+    // The token text starts at input offset `at` as a view of the buffer.
+    void StartRaw(uint64_t at) {
+        rawStart_ = rawEnd_ = at;
+        built_ = false;
+    }
+    void EndRaw() {
+        if (!built_) rawEnd_ = base_ + pos_;
+    }
+    // Copies the raw text so far into the built text (before a decoded entity).
+    void SwitchToBuilt();
 
     TXMLTokenType ScanWhiteSpace(bool afterStartTag);
     TXMLTokenType ScanMarkupOpening();
     TXMLTokenType ScanInMarkup(uint8_t c);
     void ScanText();
     void ScanValue(uint8_t quote);
-    void ScanName(uint8_t first);
-    void ScanUntil(std::string_view terminator, bool keepTerminator);
+    void ScanUntil(std::string_view terminator, bool includeTerminator);
     void ScanDoctype();
     void DecodeEntity();
 
@@ -107,9 +158,12 @@ private:
     std::unique_ptr<TStream> owned_;
     TStream& stream_;
     std::vector<uint8_t> buffer_;
+    uint64_t base_ = 0;  // input offset of buffer_[0]
     size_t pos_ = 0;
     size_t end_ = 0;
     bool inputEnded_ = false;
+    uint64_t pin_ = UINT64_MAX;  // none
+    uint64_t tokenStart_ = 0;
 
     ScanState state_ = ScanState::Start;
     bool skip_ = false;
@@ -118,6 +172,11 @@ private:
     bool afterStartTag_ = false;
     bool inEndTag_ = false;
     TXMLTokenType type_ = ttNone;
+    // Token text: a view [rawStart_, rawEnd_) of the buffer, or text_ once an
+    // entity had to be decoded.
+    uint64_t rawStart_ = 0;
+    uint64_t rawEnd_ = 0;
+    bool built_ = false;
     std::string text_;
     int line_ = 1;
     int position_ = 0;

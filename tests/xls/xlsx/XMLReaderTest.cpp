@@ -103,6 +103,8 @@ TEST(XMLReaderNodes, EveryNodeKind) {
         {"<a\n  x = \"1\"\n/>", "S:a@0/ x=1\n"},
         {"<a></a >", "S:a@0\nE:a@0\n"},
         {"<ns:a xml:space=\"preserve\" a-b.c_d=\"\"/>", "S:ns:a@0/ xml:space=preserve a-b.c_d=\n"},
+        {"<a p=\"1\" q = '2'\tr=\"&amp;\" s=\"x\ny\" t='\"' u=\"'\"></a>",
+         "S:a@0 p=1 q=2 r=& s=x\ny t=\" u='\nE:a@0\n"},
         {"", ""},
     };
     for (const auto& [input, expected] : rows) {
@@ -209,6 +211,10 @@ TEST(XMLReaderErrors, StructureAndTokenErrors) {
         {"<?pi?a?>", "Unexpected symbol ? at line 1 at position 5 context: \"<?pi?a?>\""},
         {"<a><?pi a>b?></a>", "no error"},
         {"<a>\xC3\xA9</a>", "no error"},
+        {"<a x=\"1\" y>", "Unexpected token at line 1 position 11. Expected \"=\""},
+        {"<a x=\"1\" y=\"2\"/ >", "Unexpected symbol / at line 1 at position 15 context: \"<a x=\"1\" y=\"2\"/ >\""},
+        {"<a></a/>", "Unexpected token at line 1 position 7. Expected \">\""},
+        {"<a x=\"1\"", "Unexpected end of file! token position: 1:8 token type: ttNone current position: 1:8"},
     };
     for (auto [input, expected] : rows) {
         SCOPED_TRACE(input);
@@ -339,6 +345,46 @@ TEST(XMLReaderBlocks, LargeDocumentAcrossBlocks) {
         EXPECT_EQ(seenRows, rows);
         EXPECT_EQ(seenInline, rows);
         EXPECT_EQ(reader.Line(), rows + 2);
+    }
+}
+
+// Tokens longer than a block: the buffer must keep (and grow for) a token
+// and a whole start tag while they are read.
+TEST(XMLReaderBlocks, TokensLongerThanABlock) {
+    std::string longValue(100000, 'v');
+    std::string longText;
+    for (int i = 0; i < 20000; ++i) longText += "ab&amp;";  // 140000 bytes, decodes to "ab&" * 20000
+    std::string doc = "<r a=\"" + longValue + "\"";
+    for (int i = 0; i < 3000; ++i) doc += " k" + std::to_string(i) + "=\"" + std::to_string(i * 3) + "\"";
+    doc += "><t>" + longText + "</t><c><![CDATA[" + longValue + "]]></c><!--" + longValue + "--></r>";
+    std::string decoded;
+    for (int i = 0; i < 20000; ++i) decoded += "ab&";
+    for (size_t chunk : {size_t(1 << 20), size_t(4093), size_t(1)}) {
+        SCOPED_TRACE(chunk);
+        TChunkedStream stream(doc, chunk);
+        TXMLReader reader(stream);
+        ASSERT_TRUE(reader.Next());
+        ASSERT_EQ(reader.AttributeCount(), 3001u);
+        EXPECT_TRUE(reader.Attribute(0).Value == longValue);
+        for (int i = 0; i < 3000; ++i) {
+            ASSERT_EQ(reader.Attribute(i + 1).Name, "k" + std::to_string(i));
+            ASSERT_EQ(reader.Attribute(i + 1).Value, std::to_string(i * 3));
+        }
+        ASSERT_TRUE(reader.Next());
+        std::string text;
+        reader.ReadElementTextUtf8(text);
+        EXPECT_TRUE(text == decoded);
+        ASSERT_TRUE(reader.Next());  // c
+        ASSERT_TRUE(reader.Next());
+        EXPECT_EQ(reader.NodeType(), TXMLNodeType::CData);
+        EXPECT_TRUE(reader.ValueUtf8() == longValue);
+        ASSERT_TRUE(reader.Next());  // </c>
+        ASSERT_TRUE(reader.Next());
+        EXPECT_EQ(reader.NodeType(), TXMLNodeType::Comment);
+        EXPECT_EQ(reader.ValueUtf8().size(), longValue.size() + 7);
+        ASSERT_TRUE(reader.Next());
+        EXPECT_EQ(reader.Name(), "r");
+        EXPECT_FALSE(reader.Next());
     }
 }
 
