@@ -161,12 +161,14 @@ std::unique_ptr<TStream> TZipArchive::OpenEntry(std::string_view name) {
     if (entry->IsFolder()) throw EZipError(kZipTextFolder);
     if (entry->Central.Flags & kZipFlagEncrypted)
         throw EZipError(kZipTextUnsupportedMethod, "encrypted member");
-    auto window = std::make_unique<TZipSubStream>(*stream_, entry->DataOffset(), entry->CompressedSize);
     switch (entry->CompressionMethod()) {
         case kZipMethodStored:
-            return window;
+            return std::make_unique<TZipSubStream>(*stream_, entry->DataOffset(), entry->CompressedSize,
+                                                   entry->Crc32);
         case kZipMethodDeflated:
-            return std::make_unique<TZipInflateStream>(std::move(window), entry->UncompressedSize, entry->Crc32);
+            return std::make_unique<TZipInflateStream>(
+                std::make_unique<TZipSubStream>(*stream_, entry->DataOffset(), entry->CompressedSize),
+                entry->UncompressedSize, entry->Crc32);
         default:
             throw EZipError(kZipTextUnsupportedMethod);
     }

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include <zlib.h>
+
 #include "xls/xlsx/ZipErrors.h"
 
 namespace korvel {
 
 TZipSubStream::TZipSubStream(TStream& base, uint64_t start, uint64_t size)
     : base_(base), start_(start), size_(size) {}
+
+TZipSubStream::TZipSubStream(TStream& base, uint64_t start, uint64_t size, uint32_t crc32)
+    : base_(base), start_(start), size_(size), checkCrc_(true), expectedCrc_(crc32) {}
 
 size_t TZipSubStream::Read(void* buffer, size_t count) {
     uint64_t left = size_ - position_;
@@ -16,6 +21,13 @@ size_t TZipSubStream::Read(void* buffer, size_t count) {
     if (base_.Seek(static_cast<int64_t>(start_ + position_), SeekOrigin::Begin) < 0) return 0;
     size_t got = base_.Read(buffer, wanted);
     position_ += got;
+    if (checkCrc_) {
+        crc_ = static_cast<uint32_t>(crc32(crc_, static_cast<const Bytef*>(buffer), static_cast<uInt>(got)));
+        if (position_ == size_) {
+            checkCrc_ = false;  // checked once
+            if (crc_ != expectedCrc_) throw EZipError(kZipTextDamagedEntry, "CRC-32 mismatch");
+        }
+    }
     return got;
 }
 
@@ -33,6 +45,11 @@ int64_t TZipSubStream::Seek(int64_t offset, SeekOrigin origin) {
         throw EZipError(offset < 0 ? kZipTextNegativePosition : kZipTextInvalidPosition);
     if (target < 0) throw EZipError(kZipTextNegativePosition);
     if (static_cast<uint64_t>(target) > size_) throw EZipError(kZipTextInvalidPosition);
+    if (static_cast<uint64_t>(target) != position_) {
+        // Only a read that runs through the whole window can be checked.
+        if (target == 0 && position_ < size_) crc_ = 0;
+        else checkCrc_ = false;
+    }
     position_ = static_cast<uint64_t>(target);
     return target;
 }

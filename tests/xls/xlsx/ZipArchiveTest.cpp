@@ -323,6 +323,26 @@ TEST(ZipArchiveDamage, DeflatedMembersAreCheckedAgainstTheirDirectory) {
     }
 }
 
+TEST(ZipArchiveDamage, StoredMembersAreCheckedWhenReadThrough) {
+    std::string data = Pattern(70000);
+    auto z = BuildZip({{"good.bin", data, 0}, {"bad.bin", data, 0}});
+    z.bytes[z.localOffsets[1] + 30 + 7 + 50000] ^= 1;  // one flipped bit in the data of bad.bin
+    TSpanStream stream(z.bytes);
+    TZipArchive archive;
+    archive.OpenForReading(stream);
+    EXPECT_EQ(ReadFailure(archive, "good.bin"), "");
+    EXPECT_EQ(ReadFailure(archive, "bad.bin"), "Damaged zip entry");
+    // Rewinding restarts the check; a read after a seek elsewhere is not checked.
+    auto part = archive.OpenEntry("bad.bin");
+    char buffer[100];
+    ASSERT_EQ(part->Read(buffer, 100), 100u);
+    ASSERT_EQ(part->Seek(0, SeekOrigin::Begin), 0);
+    EXPECT_THROW(ReadAll(*part), EZipError);
+    part = archive.OpenEntry("bad.bin");
+    ASSERT_EQ(part->Seek(10, SeekOrigin::Begin), 10);
+    EXPECT_EQ(ReadAll(*part).size(), data.size() - 10);
+}
+
 TEST(ZipArchiveDamage, ABombDeliversNoMoreThanItDeclares) {
     std::string zeros(20 << 20, '\0');  // 20 MB inflates from ~20 KB
     auto z = BuildZip({{"bomb.xml", zeros, 8}});
