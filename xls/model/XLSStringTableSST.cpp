@@ -114,6 +114,11 @@ void TXLSStringTable::SSTWriter::AddExtEntry(uint32_t recordOffset) {
     ext_.WriteWord(0);
 }
 
+namespace {
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+}  // namespace
+
 void TXLSStringTable::SSTWriter::WriteString(int32_t n, std::u16string_view text) {
     // The character count is one word: a longer text is stored cut to what the
     // count can say, so that count and characters agree.
@@ -131,7 +136,11 @@ void TXLSStringTable::SSTWriter::WriteString(int32_t n, std::u16string_view text
             continue;
         }
         if (first && n % kStringsPerBucket == 0) AddExtEntry(used);
-        const uint32_t units = pieceBytes <= room ? static_cast<uint32_t>(text.size()) : (room - header) / 2;
+        uint32_t units = pieceBytes <= room ? static_cast<uint32_t>(text.size()) : (room - header) / 2;
+        // Never cut between the two halves of a surrogate pair: readers decode
+        // each piece on its own and reject a lone half.
+        if (units > 0 && units < text.size() && IsHighSurrogate(text[units - 1]) && IsLowSurrogate(text[units]))
+            --units;
         if (first) sst_.WriteWord(static_cast<uint16_t>(totalUnits));
         sst_.WriteByte(kUncompressedOption);
         sst_.WriteWideText(text.substr(0, units));
