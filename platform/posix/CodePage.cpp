@@ -250,6 +250,13 @@ void EncodeUtf16Le(std::u16string_view in, std::string& out) {
     }
 }
 
+void WidenAscii(std::string_view in, std::u16string& out) {
+    size_t start = out.size();
+    out.resize(start + in.size());
+    char16_t* dst = out.data() + start;
+    for (char c : in) *dst++ = static_cast<char16_t>(c);
+}
+
 bool IsAscii(std::string_view in) {
     for (char c : in)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -290,12 +297,12 @@ void AppendMultiByteToWide(uint32_t codePage, std::string_view bytes, std::u16st
         DecodeUtf16Le(bytes, out);
         return;
     case PageKind::Utf8:
-        if (IsAscii(bytes)) out.append(bytes.begin(), bytes.end());
+        if (IsAscii(bytes)) WidenAscii(bytes, out);
         else out += Utf8ToUtf16(bytes);
         return;
     case PageKind::DoubleByte:
         if (IsAscii(bytes)) {
-            out.append(bytes.begin(), bytes.end());
+            WidenAscii(bytes, out);
         } else if (DoubleBytePage* page = DbcsPage(info)) {
             DecodeDbcs(*page, bytes, out);
         } else {

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -36,8 +35,10 @@ std::string TemporaryPathBeside(const std::string& target) {
     std::string folder = FolderOf(target);
     for (;;) {
         std::string candidate = folder + ".korvel-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+        // Any failure other than "exists" ends the search: creating the file
+        // will then report the real problem (a missing or closed folder).
         struct stat info;
-        if (::lstat(candidate.c_str(), &info) != 0 && errno == ENOENT) return candidate;
+        if (::lstat(candidate.c_str(), &info) != 0) return candidate;
     }
 }
 
