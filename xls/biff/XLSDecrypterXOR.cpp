@@ -52,14 +52,10 @@ int32_t TXLSDecrypterXOR::Initialize(std::span<const uint8_t> filePassBody, cons
 
 int32_t TXLSDecrypterXOR::InitializeAnsi(std::span<const uint8_t> filePassBody, std::string_view password) {
     ByteCursor body(filePassBody);
-    // BIFF5 has no type field; BIFF8 puts the type (0) first.
-    if (body.Size() == 4) {
-        // key and verifier at 0 and 2
-    } else if (body.Size() >= 6) {
-        body.Skip(2);
-    } else {
-        return kDecryptBadFilePass;
-    }
+    // BIFF5 stores key and verifier only; BIFF8 puts the type (0) first. A
+    // 5-byte body would end inside the verifier.
+    if (body.Size() != 4 && body.Size() < 6) return kDecryptBadFilePass;
+    if (body.Size() >= 6) body.Skip(2);
     uint16_t key = body.U16();
     uint16_t storedVerifier = body.U16();
     if (!body.Ok()) return kDecryptBadFilePass;
