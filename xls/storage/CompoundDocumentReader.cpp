@@ -203,10 +203,26 @@ int32_t TCompoundDocumentReader::LinkDirectoryTree() {
         storages.pop_back();
         const int32_t result = CollectChildren(storage, stack, reached);
         if (result != kStorageOk) return result;
+        SortAndDeduplicate(children_[storage]);
         for (uint32_t child : children_[storage])
             if (entries_[child].Type == TEntryType::Storage) storages.push_back(child);
     }
     return kStorageOk;
+}
+
+// Orders a storage's children by name for binary search. A valid tree is
+// already in this order; a damaged one may hold one name twice, and then only
+// the first in tree order is kept, so that enumeration lists exactly what a
+// lookup by name can reach.
+void TCompoundDocumentReader::SortAndDeduplicate(std::vector<uint32_t>& children) const {
+    auto byName = [this](uint32_t a, uint32_t b) {
+        return CompareCompoundNames(entries_[a].Name, entries_[b].Name) < 0;
+    };
+    std::stable_sort(children.begin(), children.end(), byName);
+    auto same = [this](uint32_t a, uint32_t b) {
+        return SameCompoundName(entries_[a].Name, entries_[b].Name);
+    };
+    children.erase(std::unique(children.begin(), children.end(), same), children.end());
 }
 
 // In-order walk (explicit stack: a degenerate tree may be as deep as the directory is long).
@@ -324,9 +340,13 @@ int32_t TCompoundStorageReader::Elements(std::vector<TCompoundElement>& out) con
 }
 
 uint32_t TCompoundStorageReader::FindChild(std::u16string_view name) const {
-    for (uint32_t id : doc_->children_[entry_])
-        if (SameCompoundName(doc_->entries_[id].Name, name)) return id;
-    return kNoStream;
+    const std::vector<uint32_t>& children = doc_->children_[entry_];
+    auto it = std::lower_bound(children.begin(), children.end(), name,
+                               [this](uint32_t id, std::u16string_view n) {
+                                   return CompareCompoundNames(doc_->entries_[id].Name, n) < 0;
+                               });
+    if (it == children.end() || !SameCompoundName(doc_->entries_[*it].Name, name)) return kNoStream;
+    return *it;
 }
 
 int32_t TCompoundStorageReader::OpenStorage(std::u16string_view name,

@@ -48,7 +48,9 @@ public:
     // The storage's own name ("Root Entry" for the root).
     std::u16string Name() const;
 
-    // The children in directory order (ascending [MS-CFB] name order).
+    // The children in ascending [MS-CFB] name order (the order of a valid
+    // directory tree). Should a damaged directory hold a name twice in one
+    // storage, only the first in tree order is listed (the one lookups find).
     // Results: kStorageOk; kStorageNotOpen for an invalid handle.
     int32_t Elements(std::vector<TCompoundElement>& out) const;
 
@@ -110,6 +112,7 @@ private:
     int32_t LinkDirectoryTree();
     int32_t CollectChildren(uint32_t storage, std::vector<uint32_t>& stack,
                             std::vector<bool>& reached);
+    void SortAndDeduplicate(std::vector<uint32_t>& children) const;
     void LoadMiniStream();
     int32_t WalkRegularChain(uint32_t start, uint64_t byteCount, std::vector<uint32_t>& chain) const;
     int32_t MapStream(const TDirEntry& entry, std::vector<TStreamSegment>& segments) const;
@@ -128,7 +131,7 @@ private:
     bool open_ = false;
     std::vector<uint32_t> fat_;
     std::vector<TDirEntry> entries_;
-    std::vector<std::vector<uint32_t>> children_;  // per storage entry, in tree order
+    std::vector<std::vector<uint32_t>> children_;  // per storage entry, in name order
     bool miniOk_ = false;
     std::vector<uint32_t> miniFat_;
     std::vector<uint32_t> miniStreamSectors_;  // the root entry's chain

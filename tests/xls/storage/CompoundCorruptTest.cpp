@@ -8,6 +8,7 @@
 #include "tests/xls/storage/StorageTestSupport.h"
 #include "xls/storage/CompoundDocumentReader.h"
 #include "xls/storage/CompoundDocumentWriter.h"
+#include "xls/storage/CompoundNames.h"
 
 namespace korvel {
 namespace {
@@ -242,6 +243,37 @@ TEST(CompoundCorrupt, TruncationAtEveryBoundary) {
             if (reader.OpenBytes(std::move(cut)) == kStorageOk) TouchEverything(reader.Root(), 0);
         }
     }
+}
+
+}  // namespace
+}  // namespace korvel
+
+namespace korvel {
+namespace {
+
+// One storage holding a name twice (no valid tree can): enumeration lists the
+// name once, and what it lists is what a lookup reads.
+TEST(CompoundCorrupt, NameHeldTwiceIsListedOnce) {
+    TDoc doc = Base(kLibre);
+    const size_t at = doc.Entry(doc.Id("\x01Ole"));
+    const std::u16string name = u"WORKBOOK";
+    for (size_t i = 0; i < name.size(); ++i) doc.Set16(at + 2 * i, name[i]);
+    doc.Set16(at + 0x40, static_cast<uint16_t>(2 * name.size() + 2));
+    for (const std::vector<uint8_t>& bytes :
+         {doc.b, test::ReadWholeFile(test::FixturePath("fuzz-duplicate-names.cfb"))}) {
+        TCompoundDocumentReader reader;
+        ASSERT_EQ(reader.OpenBytes(bytes), kStorageOk);
+        std::vector<TCompoundElement> elements;
+        ASSERT_EQ(reader.Root().Elements(elements), kStorageOk);
+        for (size_t i = 0; i + 1 < elements.size(); ++i)
+            EXPECT_LT(CompareCompoundNames(elements[i].Name, elements[i + 1].Name), 0);
+        TouchEverything(reader.Root(), 0);
+    }
+    TCompoundDocumentReader reader;
+    ASSERT_EQ(reader.OpenBytes(doc.b), kStorageOk);
+    std::vector<TCompoundElement> elements;
+    reader.Root().Elements(elements);
+    EXPECT_EQ(elements.size(), 4u);
 }
 
 }  // namespace
