@@ -8,6 +8,7 @@
 #include "xls/biff/CryptoResults.h"
 #include "xls/biff/XLSRecordEncryption.h"
 #include "xls/biff/XLSStartDecryption.h"
+#include "xls/storage/CompoundDocumentReader.h"
 
 namespace korvel {
 namespace {
@@ -136,6 +137,30 @@ TEST(FixtureDecryption, PasswordVerdicts) {
         auto decrypter = StartDecryption(FilePassBody(s), row.password, 0, result);
         EXPECT_EQ(result, row.expected) << row.stem << " with " << Utf16ToUtf8(row.password);
         EXPECT_EQ(decrypter != nullptr, row.expected == kDecryptOk);
+    }
+}
+
+}  // namespace
+}  // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(FixtureDecryption, WorkbookStreamReadThroughCompoundDocument) {
+    // The same streams as above, taken out of the workbooks by our own
+    // compound document reader, decrypt to what the independent tool gave.
+    for (const Fixture& fixture : {kFixtures[0], kFixtures[3]}) {
+        TCompoundDocumentReader document;
+        ASSERT_EQ(document.OpenFile(std::string(KORVEL_TEST_DATA) + "/crypto/" + fixture.stem + ".xls"), kStorageOk);
+        Streams s = Load(fixture);
+        std::vector<uint8_t> workbook;
+        ASSERT_EQ(document.Root().ReadStream(u"workbook", workbook), kStorageOk);
+        ASSERT_EQ(workbook, s.encrypted) << fixture.stem;
+        DecryptStream(s, fixture.password, Rule::Published);
+        size_t firstCompared = s.records[s.filePass + 1].bodyPos;
+        EXPECT_TRUE(std::equal(s.encrypted.begin() + firstCompared, s.encrypted.end(),
+                               s.plain.begin() + firstCompared))
+            << fixture.stem;
     }
 }
 

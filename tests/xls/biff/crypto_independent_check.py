@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """Checks the test encryptor against independent decrypters.
 
-Usage: crypto_independent_check.py ENCRYPT_TOOL METHOD
+Usage: crypto_independent_check.py ENCRYPT_TOOL METHOD [PLAIN_XLS]
 METHOD: xor (decrypted by the npm package officecrypto-tool), rc4,
 cryptoapi40, cryptoapi128 (decrypted by msoffcrypto-tool).
 
-Writes a plain workbook with xlwt, encrypts its Workbook stream with
-ENCRYPT_TOOL, puts the result back into the compound document (xlwt pads the
-stream with zeros, so the encrypted stream fits in the same size), and asks
-the independent program to decrypt it. Passes when xlrd reads the same
+Without PLAIN_XLS: writes a plain workbook with xlwt, encrypts its Workbook
+stream with ENCRYPT_TOOL and puts the result back into the compound document
+with olefile (xlwt pads the stream with zeros, so the encrypted stream fits in
+the same size). With PLAIN_XLS (a workbook of another producer): ENCRYPT_TOOL
+encrypts the whole document, rewriting it with our compound document writer.
+Then the independent program decrypts the file. Passes when xlrd reads the same
 cells from the decrypted file as from the plain one, when xlrd refuses the
 encrypted file as encrypted, and when a wrong password is refused.
 Exit code 77: a tool is missing (the test is skipped).
@@ -119,7 +121,38 @@ def decrypt_node(data, password, work):
         return f.read()
 
 
-def main(tool, method):
+def encrypt_xlwt_workbook(tool, method, password, work):
+    plain_path = os.path.join(work, "plain.xls")
+    # The zeros after the encrypted records must form whole empty records
+    # (msoffcrypto-tool reads them as such), so the filler cell is grown
+    # until the gap is a multiple of 4.
+    for filler in range(1, 4000, 7):
+        make_plain_workbook(plain_path, filler)
+        stream = olefile.OleFileIO(plain_path).openstream("Workbook").read()
+        with open(os.path.join(work, "plain.bin"), "wb") as f:
+            f.write(stream[:records_end(stream)])
+        subprocess.run([tool, method, password, os.path.join(work, "plain.bin"),
+                        os.path.join(work, "enc.bin")], check=True)
+        with open(os.path.join(work, "enc.bin"), "rb") as f:
+            encrypted = f.read()
+        gap = len(stream) - len(encrypted)
+        if gap >= 0 and gap % 4 == 0:
+            break
+    else:
+        raise AssertionError("no plain workbook leaves room for the FILEPASS record")
+    encrypted_path = os.path.join(work, "encrypted.xls")
+    shutil.copyfile(plain_path, encrypted_path)
+    ole = olefile.OleFileIO(encrypted_path, write_mode=True)
+    ole.write_stream("Workbook", encrypted + bytes(gap))
+    ole.close()
+    with open(encrypted_path, "rb") as f:
+        encrypted_file = f.read()
+    with open(plain_path, "rb") as f:
+        plain_file = f.read()
+    return plain_file, encrypted_file
+
+
+def main(tool, method, plain_xls=None):
     if method == "xor":
         if shutil.which("node") is None or node_modules() is None:
             skip("node or the npm package officecrypto-tool is missing (set KORVEL_NODE_MODULES)")
@@ -132,33 +165,15 @@ def main(tool, method):
         decrypt = lambda data, password, work: decrypt_msoffcrypto(data, password)
     password = PASSWORD[method]
     with tempfile.TemporaryDirectory() as work:
-        plain_path = os.path.join(work, "plain.xls")
-        # The zeros after the encrypted records must form whole empty records
-        # (msoffcrypto-tool reads them as such), so the filler cell is grown
-        # until the gap is a multiple of 4.
-        for filler in range(1, 4000, 7):
-            make_plain_workbook(plain_path, filler)
-            stream = olefile.OleFileIO(plain_path).openstream("Workbook").read()
-            with open(os.path.join(work, "plain.bin"), "wb") as f:
-                f.write(stream[:records_end(stream)])
-            subprocess.run([tool, method, password, os.path.join(work, "plain.bin"),
-                            os.path.join(work, "enc.bin")], check=True)
-            with open(os.path.join(work, "enc.bin"), "rb") as f:
-                encrypted = f.read()
-            gap = len(stream) - len(encrypted)
-            if gap >= 0 and gap % 4 == 0:
-                break
+        if plain_xls:
+            with open(plain_xls, "rb") as f:
+                plain_file = f.read()
+            encrypted_path = os.path.join(work, "encrypted.xls")
+            subprocess.run([tool, method, password, plain_xls, encrypted_path], check=True)
+            with open(encrypted_path, "rb") as f:
+                encrypted_file = f.read()
         else:
-            raise AssertionError("no plain workbook leaves room for the FILEPASS record")
-        encrypted_path = os.path.join(work, "encrypted.xls")
-        shutil.copyfile(plain_path, encrypted_path)
-        ole = olefile.OleFileIO(encrypted_path, write_mode=True)
-        ole.write_stream("Workbook", encrypted + bytes(len(stream) - len(encrypted)))
-        ole.close()
-        with open(encrypted_path, "rb") as f:
-            encrypted_file = f.read()
-        with open(plain_path, "rb") as f:
-            plain_file = f.read()
+            plain_file, encrypted_file = encrypt_xlwt_workbook(tool, method, password, work)
 
         try:
             xlrd.open_workbook(file_contents=encrypted_file)
@@ -188,4 +203,4 @@ def main(tool, method):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(*sys.argv[1:4]))
