@@ -76,7 +76,7 @@ bool TXMLScaner::Ensure(size_t count) {
     if (inputEnded_) return false;
     // Keep the current token, the pinned bytes and a little context; move
     // them to the front and read behind them.
-    size_t keep = pos_ - std::min(pos_, kContextBytes);
+    size_t keep = pos_ - std::min(pos_, kContextBytes + 1);
     keep = std::min<size_t>(keep, size_t(std::min(tokenStart_, pin_) - base_));
     if (keep > 0) {
         std::memmove(buffer_.data(), buffer_.data() + keep, end_ - keep);

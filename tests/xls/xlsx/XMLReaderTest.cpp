@@ -222,6 +222,27 @@ TEST(XMLReaderErrors, StructureAndTokenErrors) {
     }
 }
 
+// The context around an unexpected symbol is the same however the input
+// arrives (the buffer keeps the bytes before the read position).
+TEST(XMLReaderErrors, ContextDoesNotDependOnBlockBoundaries) {
+    std::string doc = "<a>";
+    for (int i = 0; i < 100; ++i) doc += "<b/>";
+    doc += "<c \x01 d='1'/></a>";
+    for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(406), size_t(1000)}) {
+        SCOPED_TRACE(chunk);
+        TChunkedStream stream(doc, chunk);
+        TXMLReader reader(stream);
+        try {
+            while (reader.Next()) {
+            }
+            FAIL() << "no error";
+        } catch (const EXMLReaderError& e) {
+            EXPECT_STREQ(e.what(),
+                         "Unexpected symbol \x01 at line 1 at position 407 context: \"><b/><b/><b/><b/><c \x01 d='1'/></a>\"");
+        }
+    }
+}
+
 TEST(XMLReaderAttributes, FindMoveAndRestore) {
     TChunkedStream stream("<c r=\"B2\" s=\"3\" t=\"s\" u=\"&#233;\"><v>0</v></c>", 3);
     TXMLReader reader(stream);
