@@ -304,6 +304,17 @@ TEST(XLSStringTable, OneCharacterMoreContinues) {
     EXPECT_EQ(records[1].body, (std::vector<uint8_t>{0x01, uint8_t(text.back()), 0x00}));
 }
 
+TEST(XLSStringTable, SurrogatePairsStayInOnePiece) {
+    TXLSStringTable table;
+    std::u16string text = Units(4105) + u"\U0001F600" + u"z";  // the cut would fall inside the pair
+    table.AddString(text);
+    std::vector<ParsedRecord> records;
+    CheckSST(table, {text}, 0, nullptr, &records);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].body.size(), 8u + 3 + 2 * 4105);
+    EXPECT_EQ(records[1].body, (std::vector<uint8_t>{0x01, 0x3D, 0xD8, 0x00, 0xDE, 'z', 0x00}));
+}
+
 TEST(XLSStringTable, FirstPieceNeedsFiveBytesOfRoom) {
     // Seven one-letter strings, then a long one, leave 4 bytes (close the
     // record short) or 6 bytes (split after one character).
@@ -375,7 +386,7 @@ TEST(XLSStringTable, SmallerRecordLimit) {
 TEST(XLSStringTable, IndependentReaderAgrees) {
     TXLSStringTable table;
     std::vector<std::u16string> texts = {u"", u"abc", u"\u00E9t\u00E9", u"\u65E5\u672C", Units(5000), Units(4107, u'A'),
-                                         u"last"};
+                                         Units(3000) + u"\U0001F600\U0001F601", u"last"};
     for (int i = 0; i < 300; ++i) texts.push_back(Numbered(i) + Units(static_cast<size_t>(i * 37 % 200)));
     for (const auto& t : texts) table.AddString(t);
     std::vector<ParsedRecord> records = ParseRecords(WriteSST(table, 0));
