@@ -147,6 +147,13 @@ std::vector<Record> SplitRecords(std::span<const uint8_t> plain) {
     return records;
 }
 
+constexpr uint16_t kBiff5Version = 0x0500;
+
+bool IsBiff5(const Record& bof) {
+    ByteCursor cursor(bof.body.data(), bof.body.size());
+    return cursor.U16() == kBiff5Version;
+}
+
 void ShiftU32(std::vector<uint8_t>& body, size_t offset, uint32_t delta) {
     if (offset + 4 > body.size()) return;
     ByteCursor cursor(body.data(), body.size());
@@ -154,10 +161,13 @@ void ShiftU32(std::vector<uint8_t>& body, size_t offset, uint32_t delta) {
 }
 
 // Stream offsets stored in records move by the size of the inserted FILEPASS.
-void ShiftStreamOffsets(Record& record, uint32_t delta) {
+// INDEX keeps its DBCELL positions from offset 16 in BIFF8, 12 in BIFF5 (whose
+// row numbers are 16-bit).
+void ShiftStreamOffsets(Record& record, uint32_t delta, bool biff5) {
     if (record.id == kBOUNDSHEET) ShiftU32(record.body, 0, delta);
     if (record.id == kINDEX)
-        for (size_t offset = 16; offset + 4 <= record.body.size(); offset += 4) ShiftU32(record.body, offset, delta);
+        for (size_t offset = biff5 ? 12 : 16; offset + 4 <= record.body.size(); offset += 4)
+            ShiftU32(record.body, offset, delta);
     if (record.id == kEXTSST)
         for (size_t offset = 2; offset + 8 <= record.body.size(); offset += 8) ShiftU32(record.body, offset, delta);
 }
@@ -183,7 +193,7 @@ std::vector<uint8_t> MakeFilePassBody(const TestEncryption& options) {
     ByteWriter out(body);
     if (options.cipher == TestCipher::XOR) {
         std::string pw = AsciiPassword(options.password);
-        out.U16(0);
+        if (!options.biff5) out.U16(0);
         out.U16(XorKeyMethod1(pw));
         out.U16(XorVerifierMethod1(pw));
         return body;
@@ -221,11 +231,15 @@ std::vector<uint8_t> MakeFilePassBody(const TestEncryption& options) {
     return body;
 }
 
-std::vector<uint8_t> InsertFilePass(std::span<const uint8_t> plain, const TestEncryption& options) {
+std::vector<uint8_t> InsertFilePass(std::span<const uint8_t> plain, const TestEncryption& requested) {
     std::vector<Record> records = SplitRecords(plain);
+    TestEncryption options = requested;
+    options.biff5 = IsBiff5(records[0]);
+    if (options.biff5 && options.cipher != TestCipher::XOR)
+        throw std::invalid_argument("BIFF5 workbooks take XOR obfuscation only");
     std::vector<uint8_t> filePass = MakeFilePassBody(options);
     uint32_t delta = uint32_t(4 + filePass.size());
-    for (Record& record : records) ShiftStreamOffsets(record, delta);
+    for (Record& record : records) ShiftStreamOffsets(record, delta, options.biff5);
     records.insert(records.begin() + 1, Record{kFILEPASS, filePass});
     std::vector<uint8_t> out;
     ByteWriter writer(out);

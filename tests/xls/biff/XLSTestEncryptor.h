@@ -20,6 +20,9 @@ struct TestEncryption {
     // RC4 CryptoAPI only: key size in bits (40 to 128) and version major (2 to 4).
     uint32_t keyBits = 128;
     uint16_t versionMajor = 4;
+    // XOR only: the BIFF5 FILEPASS layout (key and verifier, no type field).
+    // EncryptWorkbookStream sets it from the version in the BOF record.
+    bool biff5 = false;
     // Fixed so that the output is reproducible.
     uint8_t salt[16] = {0x5A, 0x17, 0xC3, 0x09, 0x88, 0x41, 0xE2, 0x7D,
                         0x30, 0x9B, 0x66, 0xF4, 0x12, 0xAD, 0x5E, 0xC1};
@@ -29,9 +32,10 @@ struct TestEncryption {
 
 // Inserts a FILEPASS record for options after the first (globals) BOF, moves
 // the stream offsets stored in BOUNDSHEET, INDEX and EXTSST by its size, and
-// encrypts every record body after it that [MS-XLS] 2.2.10 encrypts. Throws
-// std::invalid_argument when plain does not start with a BOF record or ends
-// inside a record (trailing zero padding counts as empty records).
+// encrypts every record body after it that [MS-XLS] 2.2.10 encrypts. A BIFF5
+// stream (BOF version 0x0500) takes XOR only. Throws std::invalid_argument
+// when plain does not start with a BOF record, ends inside a record (trailing
+// zero padding counts as empty records) or is BIFF5 with an RC4 method.
 std::vector<uint8_t> EncryptWorkbookStream(std::span<const uint8_t> plain, const TestEncryption& options);
 
 // The stream EncryptWorkbookStream encrypts: plain with the FILEPASS record

@@ -3,7 +3,8 @@
 //   crypto_encrypt_tool xor|rc4|cryptoapi40|cryptoapi128 PASSWORD IN OUT
 // PASSWORD is UTF-8. When IN is a compound document, its "Workbook" stream is
 // encrypted and OUT is a new compound document with the other root streams
-// copied; otherwise IN and OUT are bare Workbook streams.
+// copied (a BIFF5 "Book" stream likewise); otherwise IN and OUT are bare
+// record streams.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -50,7 +51,8 @@ std::vector<uint8_t> EncryptDocument(std::vector<uint8_t> input, const korvel::t
         std::vector<uint8_t> data;
         if (reader.Root().ReadStream(element.Name, data) != kStorageOk)
             throw std::invalid_argument("unreadable stream");
-        if (AsciiLower(element.Name) == u"workbook") data = korvel::testing::EncryptWorkbookStream(data, options);
+        std::u16string name = AsciiLower(element.Name);
+        if (name == u"workbook" || name == u"book") data = korvel::testing::EncryptWorkbookStream(data, options);
         TCompoundStreamWriter* stream = nullptr;
         if (writer.Root().CreateStream(element.Name, stream) != kStorageOk) throw std::invalid_argument("bad name");
         stream->Write(data.data(), data.size());

@@ -8,6 +8,7 @@
 #include "xls/biff/CryptoResults.h"
 #include "xls/biff/XLSRecordEncryption.h"
 #include "xls/biff/XLSStartDecryption.h"
+#include "xls/storage/CompoundDocumentReader.h"
 
 namespace korvel {
 namespace {
@@ -112,6 +113,32 @@ TEST(EncryptedRoundTrip, WrongPasswordGivesNoDecrypter) {
                                          u"not it", 0, result);
         bool opensWithDefault = m.given.empty();
         EXPECT_EQ(result, opensWithDefault ? kDecryptOk : kDecryptWrongPassword) << m.name;
+    }
+}
+
+TEST(EncryptedRoundTrip, Biff5XorWorkbook) {
+    // BIFF5 has the 4-byte FILEPASS body; the XOR rule is the same.
+    TCompoundDocumentReader document;
+    ASSERT_EQ(document.OpenFile(std::string(KORVEL_TEST_DATA) + "/crypto/biff5-gnumeric-biff7.xls"), kStorageOk);
+    std::vector<uint8_t> plain;
+    ASSERT_EQ(document.Root().ReadStream(u"Book", plain), kStorageOk);
+    TestEncryption options;
+    options.cipher = TestCipher::XOR;
+    options.password = u"Biff5pw";
+    auto expected = testing::InsertFilePass(plain, options);
+    auto records = testing::ListRecords(expected);
+    ASSERT_EQ(records[1].size, 4u);
+    for (bool published : {true, false}) {
+        auto stream = testing::EncryptWorkbookStream(plain, options);
+        Decrypt(stream, u"Biff5pw", published);
+        size_t differing = 0;
+        for (size_t n = 3; n < records.size(); ++n) {
+            const auto& r = records[n];
+            size_t from = (!published && r.id == kBoundSheet) ? 4 : 0;
+            differing += !std::equal(stream.begin() + r.bodyPos + from, stream.begin() + r.bodyPos + r.size,
+                                     expected.begin() + r.bodyPos + from);
+        }
+        EXPECT_EQ(differing, 0u) << (published ? "published rule" : "reader rule");
     }
 }
 

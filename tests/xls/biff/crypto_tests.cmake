@@ -22,7 +22,8 @@ endforeach()
 
 # The same with workbooks of other producers (INDEX, DBCELL, EXTSST and
 # summary streams present), re-encrypted as whole compound documents.
-foreach(pair xor:biff8-gnumeric rc4:biff8-libreoffice cryptoapi40:biff8-gnumeric cryptoapi128:biff8-libreoffice)
+foreach(pair xor:biff8-gnumeric xor:biff5-gnumeric-biff7 rc4:biff8-libreoffice cryptoapi40:biff8-gnumeric
+             cryptoapi128:biff8-libreoffice)
   string(REPLACE ":" ";" parts ${pair})
   list(GET parts 0 method)
   list(GET parts 1 plain)
