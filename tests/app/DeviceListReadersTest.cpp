@@ -155,3 +155,30 @@ TEST(ListFileReader, ReadOnlyFileCanBeRead) {
 
 }  // namespace
 }  // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST_F(PreferencesReaderTest, ReadsAPreferencesFileWrittenElsewhere) {
+    TKRXMLParser parser;
+    parser.LoadFromFile(KORVEL_TEST_DATA "/app/preferences-four-devices.xml");
+    auto devices = ReadPreferencesDevices(parser.RootItem());
+    ASSERT_EQ(devices.size(), 4u);
+    EXPECT_EQ(devices[0].name, "Front door");
+    EXPECT_EQ(devices[0].u, Opt("admin"));
+    EXPECT_EQ(devices[0].p, Opt("P&ss<1"));
+    EXPECT_EQ(devices[0].s, Opt("Hall"));
+    EXPECT_EQ(devices[1].name, "cam2");
+    EXPECT_EQ(devices[1].u, Opt("viewer"));
+    EXPECT_EQ(devices[1].p, std::nullopt);
+    EXPECT_EQ(devices[1].s, Opt("Garage"));
+    EXPECT_EQ(devices[2].name, "Garden");
+    EXPECT_EQ(devices[2].u, std::nullopt);
+    EXPECT_EQ(devices[2].s, std::nullopt);
+    EXPECT_EQ(devices[3].name, "K\xc3\xbc" "che");  // names are never converted
+    EXPECT_EQ(devices[3].p, Opt("s3cret"));
+    EXPECT_EQ(devices[3].s, Opt("Kitchen \xfcpstairs"));
+}
+
+}  // namespace
+}  // namespace korvel
