@@ -32,17 +32,43 @@ void AppendSegment(std::vector<TStreamSegment>& segments, uint64_t fileOffset, u
 
 // ---- document -------------------------------------------------------------
 
+namespace {
+
+// Reads a stream from its start to its end. The reported size only reserves
+// room; the loop runs on what the stream actually delivers.
+bool ReadAllFrom(TStream& source, std::vector<uint8_t>& bytes) {
+    if (source.Seek(0, SeekOrigin::Begin) != 0) return false;
+    const int64_t size = source.Size();
+    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    uint8_t chunk[64 * 1024];
+    for (size_t n; (n = source.Read(chunk, sizeof chunk)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    return true;
+}
+
+}  // namespace
+
 int32_t TCompoundDocumentReader::OpenFile(const std::string& path) {
     Close();
     std::vector<uint8_t> bytes;
     try {
         TFileStream file(path, FileMode::OpenRead);
-        const int64_t size = file.Seek(0, SeekOrigin::End);
-        if (size < 0 || file.Seek(0, SeekOrigin::Begin) != 0) return kStorageFileError;
-        bytes.resize(static_cast<size_t>(size));
-        if (file.Read(bytes.data(), bytes.size()) != bytes.size()) return kStorageFileError;
+        if (!ReadAllFrom(file, bytes)) return kStorageFileError;
     } catch (const EKorvelError&) {
         return kStorageFileError;
+    } catch (const std::bad_alloc&) {
+        return kStorageFileError;
+    }
+    return OpenBytes(std::move(bytes));
+}
+
+int32_t TCompoundDocumentReader::OpenFromStream(TStream& source) {
+    Close();
+    std::vector<uint8_t> bytes;
+    try {
+        const bool read = ReadAllFrom(source, bytes);
+        source.Seek(0, SeekOrigin::Begin);
+        if (!read) return kStorageFileError;
     } catch (const std::bad_alloc&) {
         return kStorageFileError;
     }

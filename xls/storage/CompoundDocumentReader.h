@@ -91,6 +91,10 @@ public:
     // Results: kStorageOk; kStorageFileError when the file cannot be read;
     // kStorageNotCompound; kStorageCorrupt. On failure the reader is closed.
     int32_t OpenFile(const std::string& path);
+    // Reads the caller's stream from position 0 to its end, seeks it back to 0
+    // and opens the copy (the stream is not kept).
+    // Results as OpenFile; kStorageFileError when the stream cannot seek to 0.
+    int32_t OpenFromStream(TStream& source);
     // Opens a document held in memory (taken over by the reader).
     // Results as OpenFile, without kStorageFileError.
     int32_t OpenBytes(std::vector<uint8_t> bytes);

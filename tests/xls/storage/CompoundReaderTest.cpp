@@ -149,6 +149,20 @@ TEST(CompoundReader, OpenFailuresAreReported) {
     EXPECT_EQ(unopened.ReadStream(u"Workbook", bytes), kStorageNotOpen);
 }
 
+TEST(CompoundReader, OpensFromACallersStream) {
+    const auto file = test::ReadWholeFile(test::FixturePath("tiny-sheetjs.xls"));
+    TMemoryStream source(file);
+    source.Seek(100, SeekOrigin::Begin);  // read from the start whatever the position
+    TCompoundDocumentReader reader;
+    ASSERT_EQ(reader.OpenFromStream(source), kStorageOk);
+    EXPECT_EQ(source.Position(), 0);
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(reader.Root().ReadStream(u"Workbook", bytes), kStorageOk);
+    EXPECT_EQ(bytes.size(), 1087u);
+    TMemoryStream empty;
+    EXPECT_EQ(reader.OpenFromStream(empty), kStorageNotCompound);
+}
+
 TEST(CompoundReader, ReopeningReplacesTheDocument) {
     TCompoundDocumentReader reader;
     ASSERT_EQ(reader.OpenFile(test::FixturePath("tiny-sheetjs-biff5.xls")), kStorageOk);

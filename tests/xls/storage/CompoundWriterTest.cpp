@@ -271,6 +271,9 @@ TEST(CompoundWriter, FailedSaveLeavesTheTargetAndNoTemporaryFile) {
     // A folder that does not exist: nothing is created.
     EXPECT_EQ(doc.SaveToFile(folder + "missing/list.xls"), kStorageFileError);
     EXPECT_EQ(test::FolderNames(folder).size(), 1u);
+    // A file where the folder should be.
+    EXPECT_EQ(doc.SaveToFile(folder + "list.xls/keep/list.xls"), kStorageFileError);
+    EXPECT_EQ(test::FolderNames(folder + "list.xls"), std::vector<std::string>{"keep"});
 }
 
 TEST(CompoundWriter, SaveReplacesAnExistingFile) {
