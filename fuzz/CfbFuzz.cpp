@@ -26,7 +26,8 @@ void Walk(const korvel::TCompoundStorageReader& storage, int depth) {
         if (storage.OpenStream(e.Name, stream) != korvel::kStorageOk) continue;
         uint8_t buffer[1000];
         uint64_t total = 0;
-        for (size_t n; (n = stream->Read(buffer, sizeof buffer)) > 0;) total += n;
+        for (size_t n; (n = stream->Read(buffer, sizeof buffer)) > 0;)
+            total += n;
         if (total != e.Size) __builtin_trap();
     }
 }

@@ -11,7 +11,9 @@ namespace korvel {
 
 namespace {
 
-uint64_t CeilDiv(uint64_t value, uint64_t unit) { return value / unit + (value % unit != 0); }
+uint64_t CeilDiv(uint64_t value, uint64_t unit) {
+    return value / unit + (value % unit != 0);
+}
 
 // Adds a run to the segment list, joining it to the previous one when the two
 // are adjacent in the file (a stream written in one piece becomes one segment).
@@ -117,9 +119,10 @@ int32_t TCompoundDocumentReader::Load() {
 void TCompoundDocumentReader::CopySector(uint32_t sector, uint8_t* dst, uint8_t fill) const {
     const size_t size = header_.SectorSize();
     const uint64_t offset = SectorOffset(sector);
-    const size_t present = offset >= bytes_.size()
-                               ? 0
-                               : static_cast<size_t>(std::min<uint64_t>(size, bytes_.size() - offset));
+    const size_t present =
+        offset >= bytes_.size()
+            ? 0
+            : static_cast<size_t>(std::min<uint64_t>(size, bytes_.size() - offset));
     if (present) std::memcpy(dst, bytes_.data() + offset, present);
     std::memset(dst + present, fill, size - present);
 }
@@ -203,7 +206,8 @@ int32_t TCompoundDocumentReader::LoadDirectory() {
     const size_t ss = header_.SectorSize();
     std::vector<bool> visited(SectorCount(), false);
     std::vector<uint8_t> directory;
-    for (uint32_t sector = header_.FirstDirectorySector; sector != kEndOfChain; sector = fat_[sector]) {
+    for (uint32_t sector = header_.FirstDirectorySector; sector != kEndOfChain;
+         sector = fat_[sector]) {
         if (sector >= SectorCount() || visited[sector]) return kStorageCorrupt;
         visited[sector] = true;
         directory.resize(directory.size() + ss);
@@ -211,7 +215,8 @@ int32_t TCompoundDocumentReader::LoadDirectory() {
     }
     ByteCursor cursor(directory.data(), directory.size());
     entries_.resize(directory.size() / kDirEntrySize);
-    for (TDirEntry& entry : entries_) ReadDirEntry(cursor, header_.MajorVersion, entry);
+    for (TDirEntry& entry : entries_)
+        ReadDirEntry(cursor, header_.MajorVersion, entry);
     if (entries_.empty() || entries_[0].Type != TEntryType::Root) return kStorageCorrupt;
     return kStorageOk;
 }
@@ -293,12 +298,14 @@ void TCompoundDocumentReader::LoadMiniStream() {
     std::vector<bool> visited(SectorCount(), false);
     const size_t ss = header_.SectorSize();
     std::vector<uint8_t> sector(ss);
-    for (uint32_t s = header_.FirstMiniFatSector; s != kEndOfChain && s != kFreeSector; s = fat_[s]) {
+    for (uint32_t s = header_.FirstMiniFatSector; s != kEndOfChain && s != kFreeSector;
+         s = fat_[s]) {
         if (s >= SectorCount() || visited[s]) return;
         visited[s] = true;
         CopySector(s, sector.data(), 0xFF);
         ByteCursor cursor(sector.data(), sector.size());
-        for (size_t k = 0; k < ss / 4; ++k) miniFat_.push_back(cursor.U32At(4 * k));
+        for (size_t k = 0; k < ss / 4; ++k)
+            miniFat_.push_back(cursor.U32At(4 * k));
     }
     miniOk_ = true;
 }
@@ -312,7 +319,8 @@ int32_t TCompoundDocumentReader::MapStream(const TDirEntry& entry,
     if (entry.Size < header_.MiniStreamCutoff) return MapMiniStream(entry, segments);
     if (entry.Size > bytes_.size()) return kStorageCorrupt;
     std::vector<uint32_t> chain;
-    if (WalkRegularChain(entry.StartSector, entry.Size, chain) != kStorageOk) return kStorageCorrupt;
+    if (WalkRegularChain(entry.StartSector, entry.Size, chain) != kStorageOk)
+        return kStorageCorrupt;
     const uint64_t ss = header_.SectorSize();
     for (size_t i = 0; i < chain.size(); ++i) {
         const uint64_t length = std::min<uint64_t>(ss, entry.Size - i * ss);
@@ -333,7 +341,8 @@ int32_t TCompoundDocumentReader::MapMiniStream(const TDirEntry& entry,
     for (uint64_t i = 0; i < needed; ++i) {
         if (mini >= miniFat_.size() || visited[mini]) return kStorageCorrupt;
         visited[mini] = true;
-        const uint64_t length = std::min<uint64_t>(kMiniSectorSize, entry.Size - i * kMiniSectorSize);
+        const uint64_t length =
+            std::min<uint64_t>(kMiniSectorSize, entry.Size - i * kMiniSectorSize);
         const uint64_t inMini = uint64_t(mini) * kMiniSectorSize;
         if (inMini + length > miniStreamSize_) return kStorageCorrupt;
         // A mini sector never straddles two regular sectors (64 divides both sizes).
@@ -347,7 +356,9 @@ int32_t TCompoundDocumentReader::MapMiniStream(const TDirEntry& entry,
 
 // ---- storage handle -------------------------------------------------------
 
-bool TCompoundStorageReader::IsValid() const { return doc_ && doc_->open_; }
+bool TCompoundStorageReader::IsValid() const {
+    return doc_ && doc_->open_;
+}
 
 std::u16string TCompoundStorageReader::Name() const {
     return IsValid() ? doc_->entries_[entry_].Name : std::u16string();
@@ -359,8 +370,8 @@ int32_t TCompoundStorageReader::Elements(std::vector<TCompoundElement>& out) con
     for (uint32_t id : doc_->children_[entry_]) {
         const TDirEntry& e = doc_->entries_[id];
         const bool storage = e.Type == TEntryType::Storage;
-        out.push_back({e.Name, storage ? TElementType::Storage : TElementType::Stream,
-                       storage ? 0 : e.Size});
+        out.push_back(
+            {e.Name, storage ? TElementType::Storage : TElementType::Stream, storage ? 0 : e.Size});
     }
     return kStorageOk;
 }
@@ -402,7 +413,8 @@ int32_t TCompoundStorageReader::OpenStream(std::u16string_view name,
     return kStorageOk;
 }
 
-int32_t TCompoundStorageReader::ReadStream(std::u16string_view name, std::vector<uint8_t>& out) const {
+int32_t TCompoundStorageReader::ReadStream(std::u16string_view name,
+                                           std::vector<uint8_t>& out) const {
     out.clear();
     std::unique_ptr<TCompoundStreamReader> stream;
     const int32_t result = OpenStream(name, stream);

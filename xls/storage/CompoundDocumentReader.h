@@ -118,7 +118,8 @@ private:
                             std::vector<bool>& reached);
     void SortAndDeduplicate(std::vector<uint32_t>& children) const;
     void LoadMiniStream();
-    int32_t WalkRegularChain(uint32_t start, uint64_t byteCount, std::vector<uint32_t>& chain) const;
+    int32_t WalkRegularChain(uint32_t start, uint64_t byteCount,
+                             std::vector<uint32_t>& chain) const;
     int32_t MapStream(const TDirEntry& entry, std::vector<TStreamSegment>& segments) const;
     int32_t MapMiniStream(const TDirEntry& entry, std::vector<TStreamSegment>& segments) const;
 

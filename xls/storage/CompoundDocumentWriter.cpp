@@ -53,7 +53,8 @@ void TCompoundStorageWriter::Detach(std::u16string_view name) {
     children_.erase(it);
 }
 
-int32_t TCompoundStorageWriter::CreateStream(std::u16string_view name, TCompoundStreamWriter*& out) {
+int32_t TCompoundStorageWriter::CreateStream(std::u16string_view name,
+                                             TCompoundStreamWriter*& out) {
     out = nullptr;
     if (!IsValidCompoundName(name)) return kStorageInvalidName;
     Detach(name);
@@ -64,7 +65,8 @@ int32_t TCompoundStorageWriter::CreateStream(std::u16string_view name, TCompound
     return kStorageOk;
 }
 
-int32_t TCompoundStorageWriter::CreateStorage(std::u16string_view name, TCompoundStorageWriter*& out) {
+int32_t TCompoundStorageWriter::CreateStorage(std::u16string_view name,
+                                              TCompoundStorageWriter*& out) {
     out = nullptr;
     if (!IsValidCompoundName(name)) return kStorageInvalidName;
     Detach(name);

@@ -45,7 +45,8 @@ int32_t ReadCompoundHeader(ByteCursor bytes, TCompoundHeader& header) {
     header.FirstDifatSector = bytes.U32();
     header.DifatSectorCount = bytes.U32();
     bytes.Seek(kOffDifat);
-    for (uint32_t& sector : header.Difat) sector = bytes.U32();
+    for (uint32_t& sector : header.Difat)
+        sector = bytes.U32();
     if (!bytes.Ok() || byteOrder != kByteOrderMark) return kStorageCorrupt;
     const bool v3 = header.MajorVersion == 3 && header.SectorShift == 9;
     const bool v4 = header.MajorVersion == 4 && header.SectorShift == 12;
@@ -73,7 +74,8 @@ void WriteCompoundHeader(const TCompoundHeader& header, std::vector<uint8_t>& ou
     w.U32(header.MiniFatSectorCount);
     w.U32(header.FirstDifatSector);
     w.U32(header.DifatSectorCount);
-    for (uint32_t sector : header.Difat) w.U32(sector);
+    for (uint32_t sector : header.Difat)
+        w.U32(sector);
     // Version 4 pads the header to a whole 4096-byte sector with zeros.
     w.Zeros(header.SectorSize() - (out.size() - start));
 }
@@ -108,7 +110,8 @@ bool ReadDirEntry(ByteCursor& cursor, uint16_t majorVersion, TDirEntry& entry) {
 void WriteDirEntry(const TDirEntry& entry, std::vector<uint8_t>& out) {
     ByteWriter w(out);
     const size_t units = std::min(entry.Name.size(), kMaxNameUnits);
-    for (size_t i = 0; i < units; ++i) w.U16(entry.Name[i]);
+    for (size_t i = 0; i < units; ++i)
+        w.U16(entry.Name[i]);
     w.Zeros(kNameFieldBytes - 2 * units);
     // The length counts the terminating zero; an unused entry has length 0.
     w.U16(entry.Type == TEntryType::Unused ? 0 : static_cast<uint16_t>(2 * (units + 1)));

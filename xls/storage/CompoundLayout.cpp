@@ -9,7 +9,9 @@ namespace korvel {
 
 namespace {
 
-uint64_t CeilDiv(uint64_t value, uint64_t unit) { return value / unit + (value % unit != 0); }
+uint64_t CeilDiv(uint64_t value, uint64_t unit) {
+    return value / unit + (value % unit != 0);
+}
 
 const char16_t kRootEntryName[] = u"Root Entry";
 
@@ -32,7 +34,8 @@ uint32_t LinkBalancedTree(std::vector<TDirEntry>& entries, uint32_t lo, uint32_t
     const uint64_t count = hi - lo;
     if (count == 0) return kNoStream;
     int height = 0;  // depth of the deepest level
-    while ((uint64_t(2) << height) <= count) ++height;
+    while ((uint64_t(2) << height) <= count)
+        ++height;
     const bool perfect = count + 1 == (uint64_t(1) << (height + 1));
     return LinkLevel(entries, lo, hi, 0, perfect ? -1 : height);
 }
@@ -48,10 +51,10 @@ void BuildDirectory(const TCompoundStorageWriter& root, TCompoundLayout& layout)
     for (size_t q = 0; q < queue.size(); ++q) {
         const auto [storage, parentId] = queue[q];
         std::vector<const TCompoundStorageWriter::TChild*> sorted;
-        for (const auto& child : storage->Children()) sorted.push_back(&child);
-        std::sort(sorted.begin(), sorted.end(), [](auto* a, auto* b) {
-            return CompareCompoundNames(a->Name(), b->Name()) < 0;
-        });
+        for (const auto& child : storage->Children())
+            sorted.push_back(&child);
+        std::sort(sorted.begin(), sorted.end(),
+                  [](auto* a, auto* b) { return CompareCompoundNames(a->Name(), b->Name()) < 0; });
         const auto first = static_cast<uint32_t>(layout.Entries.size());
         for (const auto* child : sorted) {
             TDirEntry entry;
@@ -108,8 +111,8 @@ void CountFatSectors(uint64_t baseSectors, uint64_t ss, uint64_t& fat, uint64_t&
 
 void FillHeader(TCompoundLayout& layout, uint64_t firstFat) {
     TCompoundHeader& h = layout.Header;
-    const uint32_t miniFatSectors = static_cast<uint32_t>(
-        CeilDiv(uint64_t(layout.MiniSectors) * 4, h.SectorSize()));
+    const uint32_t miniFatSectors =
+        static_cast<uint32_t>(CeilDiv(uint64_t(layout.MiniSectors) * 4, h.SectorSize()));
     const uint32_t firstMiniFat = layout.RegularSectors + layout.MiniContainerSectors;
     h.FirstMiniFatSector = miniFatSectors ? firstMiniFat : kEndOfChain;
     h.MiniFatSectorCount = miniFatSectors;
@@ -130,7 +133,8 @@ void PutU32(std::vector<uint8_t>& out, size_t index, uint32_t value) {
 // Marks `count` sectors from `first` as one chain in a FAT image.
 void ChainRun(std::vector<uint8_t>& table, uint64_t first, uint64_t count) {
     for (uint64_t k = 0; k < count; ++k)
-        PutU32(table, first + k, k + 1 < count ? static_cast<uint32_t>(first + k + 1) : kEndOfChain);
+        PutU32(table, first + k,
+               k + 1 < count ? static_cast<uint32_t>(first + k + 1) : kEndOfChain);
 }
 
 std::vector<uint8_t> BuildMiniFat(const TCompoundLayout& layout) {
@@ -155,7 +159,8 @@ std::vector<uint8_t> BuildFat(const TCompoundLayout& layout) {
     ChainRun(table, layout.RegularSectors + layout.MiniContainerSectors, h.MiniFatSectorCount);
     ChainRun(table, h.FirstDirectorySector, layout.DirectorySectors);
     const uint64_t firstFat = uint64_t(h.FirstDirectorySector) + layout.DirectorySectors;
-    for (uint64_t i = 0; i < layout.FatSectors; ++i) PutU32(table, firstFat + i, kFatSector);
+    for (uint64_t i = 0; i < layout.FatSectors; ++i)
+        PutU32(table, firstFat + i, kFatSector);
     for (uint64_t i = 0; i < layout.DifatSectors; ++i)
         PutU32(table, firstFat + layout.FatSectors + i, kDifatSector);
     return table;
@@ -245,7 +250,8 @@ bool EmitCompoundLayout(const TCompoundLayout& layout, TByteSink& sink) {
     block = BuildMiniFat(layout);
     if (!sink.Put(block.data(), block.size())) return false;
     block.clear();
-    for (const TDirEntry& entry : layout.Entries) WriteDirEntry(entry, block);
+    for (const TDirEntry& entry : layout.Entries)
+        WriteDirEntry(entry, block);
     if (!sink.Put(block.data(), block.size())) return false;
     block = BuildFat(layout);
     if (!sink.Put(block.data(), block.size())) return false;

@@ -36,7 +36,8 @@ int64_t TCompoundStreamReader::Seek(int64_t offset, SeekOrigin origin) {
     int64_t base = 0;
     if (origin == SeekOrigin::Current) base = static_cast<int64_t>(pos_);
     if (origin == SeekOrigin::End) base = static_cast<int64_t>(size_);
-    if ((offset < 0 && -offset > base) || (offset > 0 && offset > static_cast<int64_t>(size_) - base))
+    if ((offset < 0 && -offset > base) ||
+        (offset > 0 && offset > static_cast<int64_t>(size_) - base))
         return -1;
     pos_ = static_cast<uint64_t>(base + offset);
     return static_cast<int64_t>(pos_);

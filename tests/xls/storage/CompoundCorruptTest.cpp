@@ -27,8 +27,14 @@ struct TDoc {
 
     uint32_t U32(size_t at) const { return ByteCursor(b.data(), b.size()).U32At(at); }
     void Set16(size_t at, uint16_t v) { StoreU16LE(&b.at(at + 1) - 1, v); }
-    void Set32(size_t at, uint32_t v) { b.at(at + 3); StoreU32LE(&b[at], v); }
-    void Set64(size_t at, uint64_t v) { Set32(at, uint32_t(v)); Set32(at + 4, uint32_t(v >> 32)); }
+    void Set32(size_t at, uint32_t v) {
+        b.at(at + 3);
+        StoreU32LE(&b[at], v);
+    }
+    void Set64(size_t at, uint64_t v) {
+        Set32(at, uint32_t(v));
+        Set32(at + 4, uint32_t(v >> 32));
+    }
     size_t SectorSize() const { return size_t(1) << (b[kSectorShift] | b[kSectorShift + 1] << 8); }
     size_t Sector(uint32_t s) const { return (size_t(s) + 1) * SectorSize(); }
     size_t Fat(uint32_t s) const {
@@ -38,7 +44,8 @@ struct TDoc {
     size_t Entry(uint32_t id) const {
         const size_t per = SectorSize() / 128;
         uint32_t s = U32(kDirStart);
-        for (uint32_t k = 0; k < id / per; ++k) s = U32(Fat(s));
+        for (uint32_t k = 0; k < id / per; ++k)
+            s = U32(Fat(s));
         return Sector(s) + 128 * (id % per);
     }
     size_t MiniFat(uint32_t m) const { return Sector(U32(kMiniFatStart)) + 4 * m; }
@@ -90,14 +97,19 @@ const TCorruptCase kCases[] = {
     {"short header", kXlwt, [](TDoc& d) { d.b.resize(100); }, kStorageNotCompound, 0},
     {"bad signature", kXlwt, [](TDoc& d) { d.b[0] = 0; }, kStorageNotCompound, 0},
     {"byte order", kXlwt, [](TDoc& d) { d.Set16(kByteOrder, 0xFEFF); }, kStorageCorrupt, 0},
-    {"v3 with 4096-byte sectors", kXlwt, [](TDoc& d) { d.Set16(kSectorShift, 12); }, kStorageCorrupt, 0},
+    {"v3 with 4096-byte sectors", kXlwt, [](TDoc& d) { d.Set16(kSectorShift, 12); },
+     kStorageCorrupt, 0},
     {"odd sector shift", kXlwt, [](TDoc& d) { d.Set16(kSectorShift, 31); }, kStorageCorrupt, 0},
     {"mini sector shift", kXlwt, [](TDoc& d) { d.Set16(kMiniShift, 7); }, kStorageCorrupt, 0},
     {"FAT count huge", kXlwt, [](TDoc& d) { d.Set32(kFatCount, 0xFFFFFFFF); }, kStorageCorrupt, 0},
-    {"FAT sector out of range", kXlwt, [](TDoc& d) { d.Set32(kHeaderDifat, 5000); }, kStorageCorrupt, 0},
+    {"FAT sector out of range", kXlwt, [](TDoc& d) { d.Set32(kHeaderDifat, 5000); },
+     kStorageCorrupt, 0},
     {"FAT sector free", kXlwt, [](TDoc& d) { d.Set32(kHeaderDifat, kFree); }, kStorageCorrupt, 0},
     {"FAT sector listed twice", kXlwt,
-     [](TDoc& d) { d.Set32(kFatCount, 2); d.Set32(kHeaderDifat + 4, d.U32(kHeaderDifat)); },
+     [](TDoc& d) {
+         d.Set32(kFatCount, 2);
+         d.Set32(kHeaderDifat + 4, d.U32(kHeaderDifat));
+     },
      kStorageCorrupt, 0},
     {"FAT count beyond the DIFAT chain", kXlwt, [](TDoc& d) { d.Set32(kFatCount, 110); },
      kStorageCorrupt, 0},
@@ -117,7 +129,11 @@ const TCorruptCase kCases[] = {
     {"directory start is end of chain", kXlwt, [](TDoc& d) { d.Set32(kDirStart, kEnd); },
      kStorageCorrupt, 0},
     {"directory chain loops", kXlwt,
-     [](TDoc& d) { const uint32_t s = d.U32(kDirStart); d.Set32(d.Fat(s), s); }, kStorageCorrupt, 0},
+     [](TDoc& d) {
+         const uint32_t s = d.U32(kDirStart);
+         d.Set32(d.Fat(s), s);
+     },
+     kStorageCorrupt, 0},
     {"directory chain into free sector", kXlwt,
      [](TDoc& d) { d.Set32(d.Fat(d.U32(kDirStart)), kFree); }, kStorageCorrupt, 0},
     {"root entry is not a root", kXlwt, [](TDoc& d) { d.b[d.Entry(0) + kEntryType] = 1; },
@@ -133,11 +149,15 @@ const TCorruptCase kCases[] = {
     {"child of unknown type", kXlwt, [](TDoc& d) { d.b[d.Entry(1) + kEntryType] = 7; },
      kStorageCorrupt, 0},
     {"storage containing the root", kXlwt,
-     [](TDoc& d) { d.b[d.Entry(1) + kEntryType] = 1; d.Set32(d.Entry(1) + kEntryChild, 0); },
+     [](TDoc& d) {
+         d.b[d.Entry(1) + kEntryType] = 1;
+         d.Set32(d.Entry(1) + kEntryChild, 0);
+     },
      kStorageCorrupt, 0},
     {"stream start out of range", kXlwt, [](TDoc& d) { d.Set32(d.Entry(1) + kEntryStart, 100000); },
      kStorageOk, kStorageCorrupt},
-    {"stream chain loops", kXlwt, [](TDoc& d) { d.Set32(d.Fat(3), 1); }, kStorageOk, kStorageCorrupt},
+    {"stream chain loops", kXlwt, [](TDoc& d) { d.Set32(d.Fat(3), 1); }, kStorageOk,
+     kStorageCorrupt},
     {"stream chain ends early", kXlwt, [](TDoc& d) { d.Set32(d.Fat(3), kEnd); }, kStorageOk,
      kStorageCorrupt},
     {"stream chain runs into a free sector", kXlwt, [](TDoc& d) { d.Set32(d.Fat(3), kFree); },
@@ -146,10 +166,11 @@ const TCorruptCase kCases[] = {
      kStorageOk, kStorageCorrupt},
     {"stream size past the file", "biff8-xlwt.xls",
      [](TDoc& d) { d.Set32(d.Entry(1) + kEntrySize, 40960 + 512); }, kStorageOk, kStorageCorrupt},
-    {"v3 ignores the high size half", kXlwt, [](TDoc& d) { d.Set32(d.Entry(1) + kEntrySize + 4, 7); },
-     kStorageOk, kStorageOk},
-    {"v4 size huge", "v4", [](TDoc& d) { d.Set64(d.Entry(d.Id("Workbook")) + kEntrySize, 1ull << 40); },
-     kStorageOk, kStorageCorrupt},
+    {"v3 ignores the high size half", kXlwt,
+     [](TDoc& d) { d.Set32(d.Entry(1) + kEntrySize + 4, 7); }, kStorageOk, kStorageOk},
+    {"v4 size huge", "v4",
+     [](TDoc& d) { d.Set64(d.Entry(d.Id("Workbook")) + kEntrySize, 1ull << 40); }, kStorageOk,
+     kStorageCorrupt},
     {"v4 stream chain loops", "v4",
      [](TDoc& d) {
          const uint32_t s = d.U32(d.Entry(d.Id("Workbook")) + kEntryStart);
@@ -170,8 +191,11 @@ const TCorruptCase kCases[] = {
     {"mini stream container size huge", kLibre,
      [](TDoc& d) { d.Set32(d.Entry(0) + kEntrySize, 0xFFFFFF00); }, kStorageOk, kStorageCorrupt},
     {"mini FAT chain loops", kLibre,
-     [](TDoc& d) { const uint32_t s = d.U32(kMiniFatStart); d.Set32(d.Fat(s), s); }, kStorageOk,
-     kStorageCorrupt},
+     [](TDoc& d) {
+         const uint32_t s = d.U32(kMiniFatStart);
+         d.Set32(d.Fat(s), s);
+     },
+     kStorageOk, kStorageCorrupt},
 };
 
 // Opens the document and touches everything: elements, and every stream of
@@ -194,7 +218,8 @@ void TouchEverything(const TCompoundStorageReader& storage, int depth) {
         if (storage.OpenStream(e.Name, stream) == kStorageOk) {
             std::vector<uint8_t> buffer(777);
             uint64_t total = 0;
-            for (size_t n; (n = stream->Read(buffer.data(), buffer.size())) > 0;) total += n;
+            for (size_t n; (n = stream->Read(buffer.data(), buffer.size())) > 0;)
+                total += n;
             EXPECT_EQ(total, e.Size);
         }
     }
@@ -257,7 +282,8 @@ TEST(CompoundCorrupt, NameHeldTwiceIsListedOnce) {
     TDoc doc = Base(kLibre);
     const size_t at = doc.Entry(doc.Id("\x01Ole"));
     const std::u16string name = u"WORKBOOK";
-    for (size_t i = 0; i < name.size(); ++i) doc.Set16(at + 2 * i, name[i]);
+    for (size_t i = 0; i < name.size(); ++i)
+        doc.Set16(at + 2 * i, name[i]);
     doc.Set16(at + 0x40, static_cast<uint16_t>(2 * name.size() + 2));
     for (const std::vector<uint8_t>& bytes :
          {doc.b, test::ReadWholeFile(test::FixturePath("fuzz-duplicate-names.cfb"))}) {

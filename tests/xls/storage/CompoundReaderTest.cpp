@@ -26,22 +26,79 @@ const std::vector<TFixture> kFixtures = {
     {"tiny-xlwt.xls", {{"Workbook", 4096}}},
     {"biff8-xlwt.xls", {{"Workbook", 40960}}},
     {"tiny-libreoffice.xls",
-     {{"\x01" "CompObj", 73}, {"\x01" "Ole", 20}, {"\x05" "DocumentSummaryInformation", 116},
-      {"\x05" "SummaryInformation", 172}, {"Workbook", 1662}}},
+     {{"\x01"
+       "CompObj",
+       73},
+      {"\x01"
+       "Ole",
+       20},
+      {"\x05"
+       "DocumentSummaryInformation",
+       116},
+      {"\x05"
+       "SummaryInformation",
+       172},
+      {"Workbook", 1662}}},
     {"biff8-libreoffice.xls",
-     {{"\x01" "CompObj", 73}, {"\x01" "Ole", 20}, {"\x05" "DocumentSummaryInformation", 116},
-      {"\x05" "SummaryInformation", 172}, {"Workbook", 39295}}},
+     {{"\x01"
+       "CompObj",
+       73},
+      {"\x01"
+       "Ole",
+       20},
+      {"\x05"
+       "DocumentSummaryInformation",
+       116},
+      {"\x05"
+       "SummaryInformation",
+       172},
+      {"Workbook", 39295}}},
     {"devices-libreoffice-csv.xls",
-     {{"\x01" "CompObj", 73}, {"\x01" "Ole", 20}, {"\x05" "DocumentSummaryInformation", 116},
-      {"\x05" "SummaryInformation", 172}, {"Workbook", 350297}}},
-    {"tiny-sheetjs.xls", {{"\x01" "Sh33tJ5", 4}, {"Workbook", 1087}}},
-    {"tiny-sheetjs-biff5.xls", {{"\x01" "Sh33tJ5", 4}, {"Book", 760}}},
-    {"biff8-sheetjs.xls", {{"\x01" "Sh33tJ5", 4}, {"Workbook", 22617}}},
+     {{"\x01"
+       "CompObj",
+       73},
+      {"\x01"
+       "Ole",
+       20},
+      {"\x05"
+       "DocumentSummaryInformation",
+       116},
+      {"\x05"
+       "SummaryInformation",
+       172},
+      {"Workbook", 350297}}},
+    {"tiny-sheetjs.xls",
+     {{"\x01"
+       "Sh33tJ5",
+       4},
+      {"Workbook", 1087}}},
+    {"tiny-sheetjs-biff5.xls",
+     {{"\x01"
+       "Sh33tJ5",
+       4},
+      {"Book", 760}}},
+    {"biff8-sheetjs.xls",
+     {{"\x01"
+       "Sh33tJ5",
+       4},
+      {"Workbook", 22617}}},
     {"tiny-gnumeric-dsf.xls",
-     {{"\x05" "DocumentSummaryInformation", 72}, {"\x05" "SummaryInformation", 92}, {"Book", 1840},
+     {{"\x05"
+       "DocumentSummaryInformation",
+       72},
+      {"\x05"
+       "SummaryInformation",
+       92},
+      {"Book", 1840},
       {"Workbook", 2106}}},
     {"biff5-gnumeric-biff7.xls",
-     {{"\x05" "DocumentSummaryInformation", 72}, {"\x05" "SummaryInformation", 92}, {"Book", 29846}}},
+     {{"\x05"
+       "DocumentSummaryInformation",
+       72},
+      {"\x05"
+       "SummaryInformation",
+       92},
+      {"Book", 29846}}},
 };
 
 class FixtureRead : public ::testing::TestWithParam<TFixture> {};
@@ -58,7 +115,8 @@ TEST_P(FixtureRead, ElementsAndStreamsMatchOlefile) {
         EXPECT_EQ(e.Type, TElementType::Stream);
         got.emplace_back(Utf16ToUtf8(e.Name), e.Size);
     }
-    for (const auto& s : fixture.Streams) expected.emplace_back(s.Name, s.Size);
+    for (const auto& s : fixture.Streams)
+        expected.emplace_back(s.Name, s.Size);
     std::sort(got.begin(), got.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(got, expected);
@@ -81,7 +139,8 @@ TEST_P(FixtureRead, ElementsAndStreamsMatchOlefile) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureRead, ::testing::ValuesIn(kFixtures),
                          [](const auto& info) {
-                             std::string name = info.param.File.substr(0, info.param.File.size() - 4);
+                             std::string name =
+                                 info.param.File.substr(0, info.param.File.size() - 4);
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });

@@ -16,14 +16,18 @@ namespace {
 
 using test::FreshFolder;
 
-std::u16string AsciiName(int n) { return AsciiToUtf16(std::to_string(n)); }
+std::u16string AsciiName(int n) {
+    return AsciiToUtf16(std::to_string(n));
+}
 
 // Deterministic, position-dependent contents, so a misplaced sector shows.
 std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
     std::vector<uint8_t> bytes(size);
     uint32_t x = seed * 2654435761u + 1;
     for (auto& b : bytes) {
-        x ^= x << 13; x ^= x >> 17; x ^= x << 5;
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
         b = static_cast<uint8_t>(x);
     }
     return bytes;
@@ -130,10 +134,12 @@ TEST(CompoundWriter, SubStoragesNestAndKeepTheirStreams) {
     ASSERT_EQ(macros->CreateStorage(u"Empty storage", empty), kStorageOk);
     std::string json;
     const std::string path = Save(doc, "macros.xls");
-    CheckDocument(path, {{"Workbook", {u"Workbook"}, book},
-                         {"_VBA_PROJECT_CUR/VBA/dir", {u"_vba_project_cur", u"VBA", u"DIR"}, dir},
-                         {"_VBA_PROJECT_CUR/VBA/Module1", {u"_VBA_PROJECT_CUR", u"vba", u"Module1"}, module}},
-                  &json);
+    CheckDocument(
+        path,
+        {{"Workbook", {u"Workbook"}, book},
+         {"_VBA_PROJECT_CUR/VBA/dir", {u"_vba_project_cur", u"VBA", u"DIR"}, dir},
+         {"_VBA_PROJECT_CUR/VBA/Module1", {u"_VBA_PROJECT_CUR", u"vba", u"Module1"}, module}},
+        &json);
     EXPECT_NE(json.find("\"_VBA_PROJECT_CUR/Empty storage\""), std::string::npos) << json;
 }
 
@@ -228,9 +234,9 @@ TEST(CompoundWriter, CreatingAnExistingNameReplacesIt) {
 TEST(CompoundWriter, InvalidNamesAreRefused) {
     TCompoundDocumentWriter doc;
     const std::u16string longest(31, u'x');
-    for (const std::u16string& name : {std::u16string(), longest + u"x", std::u16string(u"a/b"),
-                                       std::u16string(u"a\\b"), std::u16string(u"a:b"),
-                                       std::u16string(u"a!b"), std::u16string(u"a\0b", 3)}) {
+    for (const std::u16string& name :
+         {std::u16string(), longest + u"x", std::u16string(u"a/b"), std::u16string(u"a\\b"),
+          std::u16string(u"a:b"), std::u16string(u"a!b"), std::u16string(u"a\0b", 3)}) {
         TCompoundStreamWriter* stream = reinterpret_cast<TCompoundStreamWriter*>(&doc);
         EXPECT_EQ(doc.Root().CreateStream(name, stream), kStorageInvalidName);
         EXPECT_EQ(stream, nullptr);
@@ -302,7 +308,8 @@ TEST(CompoundWriter, TenMegabytesRoundTripQuickly) {
     std::vector<uint8_t> back;
     ASSERT_EQ(reader.Root().ReadStream(u"workbook", back), kStorageOk);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now() - start).count();
+                        std::chrono::steady_clock::now() - start)
+                        .count();
     EXPECT_TRUE(back == book);
     EXPECT_LT(ms, 3000) << "write and read of 10 MB took " << ms << " ms";
     RecordProperty("milliseconds", static_cast<int>(ms));

@@ -1,12 +1,12 @@
 #include "tests/xls/storage/StorageTestSupport.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -16,25 +16,31 @@ namespace fs = std::filesystem;
 
 namespace {
 const std::string kPython = "/usr/bin/python3";
-std::string Tool(const std::string& name) { return std::string(KORVEL_SOURCE_DIR) + "/tests/tools/" + name; }
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Tool(const std::string& name) {
+    return std::string(KORVEL_SOURCE_DIR) + "/tests/tools/" + name;
+}
+std::string Quote(const std::string& s) {
+    return "'" + s + "'";
+}
 }  // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string FreshFolder(const std::string& label) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path folder = fs::path(::testing::TempDir()) /
-                      ("korvel-storage-" + std::to_string(::getpid()) + "-" + label + "-" +
-                       (info ? info->name() : "x"));
+    fs::path folder =
+        fs::path(::testing::TempDir()) / ("korvel-storage-" + std::to_string(::getpid()) + "-" +
+                                          label + "-" + (info ? info->name() : "x"));
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder.string() + "/";
@@ -42,7 +48,8 @@ std::string FreshFolder(const std::string& label) {
 
 std::vector<std::string> FolderNames(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     return names;
 }
 
@@ -62,14 +69,15 @@ int RunCommand(const std::string& command, std::string& output) {
     if (!pipe) return -1;
     char buffer[4096];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int OracleCfb(const std::string& path, std::string& json) {
-    return RunCommand(kPython + " " + Quote(Tool("oracle-dump.py")) + " --cfb " + Quote(path) + " 2>&1",
-                      json);
+    return RunCommand(
+        kPython + " " + Quote(Tool("oracle-dump.py")) + " --cfb " + Quote(path) + " 2>&1", json);
 }
 
 long long JsonInt(const std::string& json, const std::string& key) {
@@ -80,16 +88,17 @@ long long JsonInt(const std::string& json, const std::string& key) {
 }
 
 int OracleTreeCheck(const std::string& path, std::string& problems) {
-    return RunCommand(kPython + " " + Quote(Tool("cfb-probe.py")) + " tree " + Quote(path) + " 2>&1",
-                      problems);
+    return RunCommand(
+        kPython + " " + Quote(Tool("cfb-probe.py")) + " tree " + Quote(path) + " 2>&1", problems);
 }
 
 bool OracleExtract(const std::string& path, const std::string& stream, std::vector<uint8_t>& out) {
     const std::string target = path + ".extracted";
     std::string log;
-    const int status = RunCommand(kPython + " " + Quote(Tool("cfb-probe.py")) + " extract " +
-                                      Quote(path) + " " + Quote(stream) + " " + Quote(target) + " 2>&1",
-                                  log);
+    const int status =
+        RunCommand(kPython + " " + Quote(Tool("cfb-probe.py")) + " extract " + Quote(path) + " " +
+                       Quote(stream) + " " + Quote(target) + " 2>&1",
+                   log);
     if (status != 0) return false;
     out = ReadWholeFile(target);
     std::remove(target.c_str());

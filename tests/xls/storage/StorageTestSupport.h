@@ -32,8 +32,8 @@ bool OracleExtract(const std::string& path, const std::string& stream, std::vect
 
 }  // namespace korvel::test
 
-#define SKIP_WITHOUT_ORACLE()                                                                   \
-    do {                                                                                        \
-        if (!::korvel::test::OracleAvailable())                                                 \
+#define SKIP_WITHOUT_ORACLE()                                                                     \
+    do {                                                                                          \
+        if (!::korvel::test::OracleAvailable())                                                   \
             GTEST_SKIP() << "/usr/bin/python3 with olefile is needed for this independent check"; \
     } while (0)
