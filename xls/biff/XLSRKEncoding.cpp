@@ -32,17 +32,20 @@ bool EncodeRK(double value, uint32_t& rk) {
     const bool negativeZero = value == 0.0 && std::signbit(value);
 
     if (!negativeZero) {
-        const double whole = std::trunc(value);
-        if (value == whole && whole >= double(kRKIntMin) && whole <= double(kRKIntMax)) {
-            rk = IntegerRK(static_cast<int64_t>(whole), kRKInteger);
-            return true;
+        if (value >= double(kRKIntMin) && value <= double(kRKIntMax)) {
+            const auto n = static_cast<int32_t>(value);  // truncates toward zero
+            if (static_cast<double>(n) == value) {
+                rk = IntegerRK(n, kRKInteger);
+                return true;
+            }
         }
-        // x 100 in extended precision so that the product is exact; the test
-        // that matters is what a reader computes: the integer / 100 in binary64.
-        const long double hundredfold = static_cast<long double>(value) * 100.0L;
-        const long double rounded = std::nearbyintl(hundredfold);
-        if (rounded >= kRKIntMin && rounded <= kRKIntMax) {
-            const int64_t n = static_cast<int64_t>(rounded);
+        // The integer d with x = d / 100. The product is rounded to binary64
+        // first: when such a d exists it lies within far less than 0.5 of
+        // x * 100 in either precision, so both give the same candidate; the
+        // test that decides is what a reader computes, d / 100 in binary64.
+        const double hundredfold = std::nearbyint(value * 100.0);
+        if (hundredfold >= double(kRKIntMin) && hundredfold <= double(kRKIntMax)) {
+            const auto n = static_cast<int32_t>(hundredfold);
             if (static_cast<double>(n) / 100.0 == value) {
                 rk = IntegerRK(n, kRKInteger | kRKDiv100);
                 return true;
@@ -55,6 +58,8 @@ bool EncodeRK(double value, uint32_t& rk) {
         rk = static_cast<uint32_t>(bits >> 32) & ~uint32_t(3);
         return true;
     }
+    // x * 100 in extended precision is exact (53 + 7 bits), so it can be
+    // tested for being a binary64 with empty low bits.
     const long double hundredfold = static_cast<long double>(value) * 100.0L;
     const double scaled = static_cast<double>(hundredfold);
     const uint64_t scaledBits = BitsOf(scaled);

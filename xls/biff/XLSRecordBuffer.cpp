@@ -13,24 +13,8 @@ void TXLSRecordBuffer::Begin(uint16_t id) {
     length_ = 4;
 }
 
-uint8_t* TXLSRecordBuffer::Reach(uint32_t count) {
-    const size_t end = size_t(length_) + count;
-    if (end > bytes_.size()) bytes_.resize(end > 2 * bytes_.size() ? end : 2 * bytes_.size());
-    uint8_t* at = bytes_.data() + length_;
-    length_ = static_cast<uint32_t>(end);
-    return at;
-}
-
-void TXLSRecordBuffer::Word(uint16_t value) { StoreU16LE(Reach(2), value); }
-
-void TXLSRecordBuffer::Long(uint32_t value) { StoreU32LE(Reach(4), value); }
-
-void TXLSRecordBuffer::Double(double value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    uint8_t* at = Reach(8);
-    StoreU32LE(at, static_cast<uint32_t>(bits));
-    StoreU32LE(at + 4, static_cast<uint32_t>(bits >> 32));
+void TXLSRecordBuffer::Grow(size_t end) {
+    bytes_.resize(end > 2 * bytes_.size() ? end : 2 * bytes_.size());
 }
 
 void TXLSRecordBuffer::Bytes(const uint8_t* data, uint32_t count) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -24,9 +25,21 @@ public:
 
     // Little-endian appends to the body.
     void Byte(uint8_t value) { *Reach(1) = value; }
-    void Word(uint16_t value);
-    void Long(uint32_t value);
-    void Double(double value);
+    void Word(uint16_t value) {
+        uint8_t* at = Reach(2);
+        at[0] = static_cast<uint8_t>(value);
+        at[1] = static_cast<uint8_t>(value >> 8);
+    }
+    void Long(uint32_t value) {
+        uint8_t* at = Reach(4);
+        for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+    void Double(double value) {
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        uint8_t* at = Reach(8);
+        for (int i = 0; i < 8; ++i) at[i] = static_cast<uint8_t>(bits >> (8 * i));
+    }
     void Bytes(const uint8_t* data, uint32_t count);
     void Zeros(uint32_t count);
     // Two bytes per UTF-16 code unit, no terminator.
@@ -54,7 +67,15 @@ public:
     static uint32_t SplitSize(uint32_t bodySize, uint16_t maxBody);
 
 private:
-    uint8_t* Reach(uint32_t count);
+    // Room for count more bytes at the end; returns where they go.
+    uint8_t* Reach(uint32_t count) {
+        const size_t end = size_t(length_) + count;
+        if (end > bytes_.size()) Grow(end);
+        uint8_t* at = bytes_.data() + length_;
+        length_ = static_cast<uint32_t>(end);
+        return at;
+    }
+    void Grow(size_t end);
 
     std::vector<uint8_t> bytes_;  // size() is the capacity
     uint32_t length_ = 4;

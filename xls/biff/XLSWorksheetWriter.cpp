@@ -50,8 +50,13 @@ uint8_t RowOutline(const TXLSRowInfo* info) { return info ? info->OutlineLevel :
 TXLSWorksheetWriter::TXLSWorksheetWriter(TXLSWorkbook& workbook, uint16_t bofVersion, TXLSRecordBuffer& buffer)
     : workbook_(workbook), bofVersion_(bofVersion), buffer_(buffer) {}
 
-uint16_t TXLSWorksheetWriter::XFWord(int32_t xf) const {
-    return xf <= 0 ? 0 : workbook_.Styles().RecordXFIndex(xf);
+uint16_t TXLSWorksheetWriter::XFWord(int32_t xf) {
+    // Neighbouring cells nearly always share their format.
+    if (xf != lastXF_) {
+        lastXF_ = xf;
+        lastXFWord_ = xf <= 0 ? 0 : workbook_.Styles().RecordXFIndex(xf);
+    }
+    return lastXFWord_;
 }
 
 void TXLSWorksheetWriter::WordRecord(TXLSBlobList& list, uint16_t id, uint16_t value) {

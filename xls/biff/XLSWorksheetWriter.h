@@ -80,7 +80,7 @@ private:
     int32_t WriteRowCells(IXLSWorksheet& sheet, int32_t row, TXLSCellBlockWriter& blocks);
     void WriteMergedArea(IXLSWorksheet& sheet, int32_t row, int32_t col, uint16_t anchorXF,
                          TXLSCellBlockWriter& blocks);
-    uint16_t XFWord(int32_t xf) const;
+    uint16_t XFWord(int32_t xf);
 
     void BuildSettings(IXLSWorksheet& sheet, const TXLSUsedArea& used, int rowOutlineMax, TXLSBlobList& list);
     int WriteColumnInfos(IXLSWorksheet& sheet, TXLSBlobList& list);
@@ -100,6 +100,8 @@ private:
     TXLSRecordBuffer& buffer_;
     TXLSSheetPageSetup pageSetup_;
     std::string ansi_;  // reused for BIFF5 texts
+    int32_t lastXF_ = -1;
+    uint16_t lastXFWord_ = 0;
 };
 
 }  // namespace korvel
