@@ -29,7 +29,11 @@ check() {  # kind, format (biff8|biff5)
     --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1' --outdir "$work/lo" "$xls" >/dev/null 2>&1
   ssconvert "$xls" "$work/$kind-$format.gnumeric.csv" >/dev/null 2>&1
   for csv in "$work/lo/$kind-$format.csv" "$work/$kind-$format.gnumeric.csv"; do
-    if /usr/bin/python3 - "$lib" "$kind" "$csv" <<'PY'; then echo "ok    $kind $format $(basename "$csv")"; else echo "FAIL  $kind $format $(basename "$csv")"; status=1; fi
+    # Gnumeric (like xlrd) reads no row past 16,384 of a BIFF5 file, that
+    # format's row limit in its original programs; compare what it shows.
+    local limit=0
+    case "$format-$csv" in biff5-*gnumeric.csv) limit=16384 ;; esac
+    if /usr/bin/python3 - "$lib" "$kind" "$csv" "$limit" <<'PY'; then echo "ok    $kind $format $(basename "$csv")"; else echo "FAIL  $kind $format $(basename "$csv")"; status=1; fi
 import csv, math, sys
 sys.path.insert(0, sys.argv[1])
 import data
@@ -37,6 +41,10 @@ kind, path = sys.argv[2], sys.argv[3]
 with open(path, newline="", encoding="utf-8") as f:
     rows = list(csv.reader(f))
 expected = list(data.rows(kind))
+limit = int(sys.argv[4])
+if limit and len(expected) > limit:
+    print("note: %s shows the first %d rows" % (path.rsplit("/", 1)[-1], limit))
+    expected = expected[:limit]
 bad = 0
 def same(value, text):
     if value is None:
