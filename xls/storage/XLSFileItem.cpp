@@ -14,20 +14,26 @@ int32_t TXLSFileStream::Save(TCompoundStorageWriter& parent) const {
     return kFileItemOk;
 }
 
-int32_t TXLSFileStorage::Load(const TCompoundStorageReader& parent) {
+int32_t TXLSFileStorage::Load(const TCompoundStorageReader& parent) { return LoadNested(parent, 1); }
+
+int32_t TXLSFileStorage::LoadNested(const TCompoundStorageReader& parent, int depth) {
     items_.clear();
+    if (depth > kMaxFileStorageDepth) return kFileItemFailed;
     TCompoundStorageReader self;
     std::vector<TCompoundElement> elements;
     if (parent.OpenStorage(Name(), self) != kStorageOk || self.Elements(elements) != kStorageOk)
         return kFileItemFailed;
     for (const TCompoundElement& element : elements) {
-        std::unique_ptr<TXLSFileItem> item;
-        if (element.Type == TElementType::Storage)
-            item = std::make_unique<TXLSFileStorage>(element.Name);
-        else
-            item = std::make_unique<TXLSFileStream>(element.Name);
-        const int32_t result = item->Load(self);
-        items_.push_back(std::move(item));
+        int32_t result;
+        if (element.Type == TElementType::Storage) {
+            auto storage = std::make_unique<TXLSFileStorage>(element.Name);
+            result = storage->LoadNested(self, depth + 1);
+            items_.push_back(std::move(storage));
+        } else {
+            auto stream = std::make_unique<TXLSFileStream>(element.Name);
+            result = stream->Load(self);
+            items_.push_back(std::move(stream));
+        }
         if (result != kFileItemOk) return kFileItemFailed;
     }
     return kFileItemOk;

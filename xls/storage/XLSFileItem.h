@@ -18,6 +18,9 @@ namespace korvel {
 
 inline constexpr int32_t kFileItemOk = 1;
 inline constexpr int32_t kFileItemFailed = -1;
+// Storages nested deeper than this are not loaded: no real file comes near it,
+// and a hostile directory could otherwise nest as deep as it has entries.
+inline constexpr int kMaxFileStorageDepth = 64;
 
 // An element of a compound document, known by its name in its parent storage.
 class TXLSFileItem {
@@ -64,6 +67,7 @@ public:
     // Opens the storage and loads every child (a storage child becomes a
     // TXLSFileStorage, any other a TXLSFileStream), each at once, stopping at
     // the first child that fails. Children loaded before a failure are kept.
+    // Failed as well when storages nest deeper than kMaxFileStorageDepth.
     int32_t Load(const TCompoundStorageReader& parent) override;
     // Creates the storage and saves every child into it, in order; stops at
     // the first child that fails.
@@ -73,6 +77,8 @@ public:
     void Add(std::unique_ptr<TXLSFileItem> item) { items_.push_back(std::move(item)); }
 
 private:
+    int32_t LoadNested(const TCompoundStorageReader& parent, int depth);
+
     std::vector<std::unique_ptr<TXLSFileItem>> items_;
 };
 

@@ -101,6 +101,8 @@ const std::vector<TFixture> kFixtures = {
       {"Book", 29846}}},
 };
 
+void PrintTo(const TFixture& fixture, std::ostream* os) { *os << fixture.File; }
+
 class FixtureRead : public ::testing::TestWithParam<TFixture> {};
 
 TEST_P(FixtureRead, ElementsAndStreamsMatchOlefile) {

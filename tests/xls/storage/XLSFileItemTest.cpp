@@ -81,6 +81,42 @@ TEST(XLSFileItem, LoadFailures) {
     EXPECT_EQ(fine.Load(TCompoundStorageReader()), kFileItemFailed);
 }
 
+// A chain of storages each holding the next; the innermost holds one stream.
+std::vector<uint8_t> NestedDocument(int depth) {
+    TCompoundDocumentWriter doc;
+    TCompoundStorageWriter* storage = &doc.Root();
+    for (int i = 0; i < depth; ++i) storage->CreateStorage(u"Level", storage);
+    Put(*storage, u"Deep", 10, 9);
+    std::vector<uint8_t> bytes;
+    doc.SaveToBytes(bytes);
+    return bytes;
+}
+
+TEST(XLSFileItem, NestingDepthIsBounded) {
+    for (int depth : {1, kMaxFileStorageDepth, kMaxFileStorageDepth + 1, 500}) {
+        TCompoundDocumentReader source;
+        ASSERT_EQ(source.OpenBytes(NestedDocument(depth)), kStorageOk);
+        TXLSFileStorage kept(u"Level");
+        EXPECT_EQ(kept.Load(source.Root()),
+                  depth <= kMaxFileStorageDepth ? kFileItemOk : kFileItemFailed)
+            << depth;
+    }
+    TCompoundDocumentReader source;
+    ASSERT_EQ(source.OpenBytes(NestedDocument(kMaxFileStorageDepth)), kStorageOk);
+    TXLSFileStorage kept(u"Level");
+    ASSERT_EQ(kept.Load(source.Root()), kFileItemOk);
+    const TXLSFileStorage* level = &kept;
+    for (int i = 1; i < kMaxFileStorageDepth; ++i) {
+        ASSERT_EQ(level->Items().size(), 1u);
+        level = dynamic_cast<const TXLSFileStorage*>(level->Items()[0].get());
+        ASSERT_NE(level, nullptr);
+    }
+    ASSERT_EQ(level->Items().size(), 1u);
+    const auto* deep = dynamic_cast<const TXLSFileStream*>(level->Items()[0].get());
+    ASSERT_NE(deep, nullptr);
+    EXPECT_EQ(deep->Bytes(), std::vector<uint8_t>(10, 9));
+}
+
 TEST(XLSFileItem, SaveStopsAtTheFirstFailingChild) {
     TXLSFileStorage storage(u"Macros");
     auto first = std::make_unique<TXLSFileStream>(u"First");
