@@ -21,7 +21,7 @@ public:
     void Decrypt(uint8_t* buffer, uint32_t count) override;
 
 protected:
-    // Sets rc4_ up with the key of block b.
+    // Sets rc4_ up with the key of that block (key stream at its first byte).
     virtual void KeyBlock(uint32_t block) = 0;
     // Called by Initialize on success: position 0, no block key in force.
     void ResetPosition();

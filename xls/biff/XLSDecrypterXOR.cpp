@@ -69,7 +69,8 @@ void TXLSDecrypterXOR::Skip(uint32_t count) { position_ += count; }
 
 void TXLSDecrypterXOR::Decrypt(uint8_t* buffer, uint32_t count) {
     // The array index of a byte is its stream offset plus the length of its
-    // record body, modulo 16: a quirk of the format that every writer follows.
+    // record body, modulo 16 (how the format's writers obfuscate), which is
+    // why a body must come in one call.
     uint32_t index = (count + position_) % 16;
     for (uint32_t n = 0; n < count; ++n) {
         buffer[n] = uint8_t(RotateLeft8(buffer[n], 3) ^ xorArray_[index]);
