@@ -93,14 +93,18 @@ int32_t TCentralDirectory::Read(TStream& stream) {
     return kZipReadOk;
 }
 
-// Walks the directory bytes (not the entry count of the end record, which
-// writers get wrong) and indexes every entry.
+// Walks the directory bytes (the entry count of the end record is not
+// trusted: writers get it wrong) and indexes every entry. Bytes after the
+// counted entries that are not an entry are padding, not an error.
 int32_t TCentralDirectory::ReadEntries(TStream& stream) {
     std::vector<uint8_t> bytes(EndRecord.DirectorySize);
     if (!ReadAt(stream, EndRecord.DirectoryOffset, bytes.data(), bytes.size()))
         return Fail(kZipReadFailed, "central directory cannot be read");
     ByteCursor cursor(bytes.data(), bytes.size());
     while (!cursor.AtEnd()) {
+        if (Entries.Count() >= EndRecord.TotalEntries &&
+            (!cursor.Has(4) || cursor.U32At(cursor.Position()) != kZipCentralFileSignature))
+            break;
         TZipEntry entry;
         if (!entry.Central.Parse(cursor)) return Fail(kZipReadBadCentralEntry, "bad central directory entry");
         const auto& c = entry.Central;

@@ -104,6 +104,27 @@ TEST(ZipArchiveOpen, RefusesDamagedOrUnsupportedArchives) {
     }
 }
 
+TEST(ZipArchiveOpen, EntryCountOfTheEndRecordIsNotTrusted) {
+    auto z = BuildZip(TwoMembers());
+    PutU16(z.bytes, z.endOffset + 8, 1);
+    PutU16(z.bytes, z.endOffset + 10, 1);  // says one entry; the directory holds two
+    TSpanStream stream(z.bytes);
+    TZipArchive archive;
+    archive.OpenForReading(stream);
+    EXPECT_EQ(archive.Entries().Count(), 2u);
+    EXPECT_TRUE(archive.Entries().Exists("xl/styles.xml"));
+
+    // Padding after the counted entries inside the directory size is ignored.
+    auto padded = BuildZip(TwoMembers());
+    std::vector<uint8_t> padding(8, 0);
+    padded.bytes.insert(padded.bytes.begin() + long(padded.endOffset), padding.begin(), padding.end());
+    padded.endOffset += padding.size();
+    PutU32(padded.bytes, padded.endOffset + 12, uint32_t(padded.endOffset - padded.directoryOffset));
+    EXPECT_EQ(OpenFailure(padded.bytes), "");
+    PutU16(padded.bytes, padded.endOffset + 10, 3);  // but not when it claims a third entry there
+    EXPECT_NE(OpenFailure(padded.bytes), "");
+}
+
 TEST(ZipArchiveOpen, RefusesZip64WithAClearReason) {
     auto z = BuildZip(TwoMembers());
     PutU32(z.bytes, z.centralOffsets[1] + 24, 0xFFFFFFFF);
