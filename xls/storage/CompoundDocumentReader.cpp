@@ -30,6 +30,14 @@ void AppendSegment(std::vector<TStreamSegment>& segments, uint64_t fileOffset, u
     segments.push_back({streamOffset, fileOffset, length});
 }
 
+// True when a chain visits one sector twice (it loops, or runs into itself).
+// Sorting a copy costs time in proportion to the stream, where a bitmap over
+// the whole table would cost in proportion to the file for every stream opened.
+bool RepeatsAny(std::vector<uint32_t> chain) {
+    std::sort(chain.begin(), chain.end());
+    return std::adjacent_find(chain.begin(), chain.end()) != chain.end();
+}
+
 }  // namespace
 
 // ---- document -------------------------------------------------------------
@@ -189,15 +197,13 @@ int32_t TCompoundDocumentReader::WalkRegularChain(uint32_t start, uint64_t byteC
     if (needed > SectorCount()) return kStorageCorrupt;
     chain.clear();
     chain.reserve(needed);
-    std::vector<bool> visited(SectorCount(), false);
     uint32_t sector = start;
     for (uint64_t i = 0; i < needed; ++i) {
-        if (sector >= SectorCount() || visited[sector]) return kStorageCorrupt;
-        visited[sector] = true;
+        if (sector >= SectorCount()) return kStorageCorrupt;
         chain.push_back(sector);
         sector = fat_[sector];
     }
-    return kStorageOk;
+    return RepeatsAny(chain) ? kStorageCorrupt : kStorageOk;
 }
 
 // ---- directory ------------------------------------------------------------
@@ -336,11 +342,12 @@ int32_t TCompoundDocumentReader::MapMiniStream(const TDirEntry& entry,
     if (!miniOk_ || entry.Size > miniStreamSize_) return kStorageCorrupt;
     const uint64_t needed = CeilDiv(entry.Size, kMiniSectorSize);
     const uint64_t ss = header_.SectorSize();
-    std::vector<bool> visited(miniFat_.size(), false);
+    std::vector<uint32_t> chain;
+    chain.reserve(needed);
     uint32_t mini = entry.StartSector;
     for (uint64_t i = 0; i < needed; ++i) {
-        if (mini >= miniFat_.size() || visited[mini]) return kStorageCorrupt;
-        visited[mini] = true;
+        if (mini >= miniFat_.size()) return kStorageCorrupt;
+        chain.push_back(mini);
         const uint64_t length =
             std::min<uint64_t>(kMiniSectorSize, entry.Size - i * kMiniSectorSize);
         const uint64_t inMini = uint64_t(mini) * kMiniSectorSize;
@@ -351,7 +358,7 @@ int32_t TCompoundDocumentReader::MapMiniStream(const TDirEntry& entry,
         AppendSegment(segments, offset, length);
         mini = miniFat_[mini];
     }
-    return kStorageOk;
+    return RepeatsAny(chain) ? kStorageCorrupt : kStorageOk;
 }
 
 // ---- storage handle -------------------------------------------------------
