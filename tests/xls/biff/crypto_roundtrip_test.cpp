@@ -67,17 +67,31 @@ void Decrypt(std::vector<uint8_t>& stream, const std::u16string& password, bool 
     }
 }
 
+std::vector<uint8_t> WorkbookStreamOf(const char* file) {
+    TCompoundDocumentReader document;
+    std::vector<uint8_t> stream;
+    if (document.OpenFile(std::string(KORVEL_TEST_DATA) + "/crypto/" + file) == kStorageOk)
+        document.Root().ReadStream(u"Workbook", stream);
+    return stream;
+}
+
 TEST(EncryptedRoundTrip, PublishedRuleRestoresEveryByte) {
-    auto plain = testing::ReadTestFile("crypto/xlwt-plain.bin");
-    ASSERT_GT(plain.size(), 5000u);
-    for (const Method& m : kMethods) {
-        auto options = OptionsOf(m);
-        auto expected = testing::InsertFilePass(plain, options);
-        auto stream = testing::EncryptWorkbookStream(plain, options);
-        ASSERT_EQ(stream.size(), expected.size());
-        ASSERT_NE(stream, expected) << m.name << ": nothing was encrypted";
-        Decrypt(stream, m.given, true);
-        EXPECT_EQ(stream, expected) << m.name;
+    // Streams of three producers: xlwt, Gnumeric (INDEX and DBCELL records),
+    // LibreOffice (EXTSST, summary streams).
+    const std::vector<uint8_t> plains[] = {testing::ReadTestFile("crypto/xlwt-plain.bin"),
+                                           WorkbookStreamOf("biff8-gnumeric.xls"),
+                                           WorkbookStreamOf("biff8-libreoffice.xls")};
+    for (const auto& plain : plains) {
+        ASSERT_GT(plain.size(), 5000u);
+        for (const Method& m : kMethods) {
+            auto options = OptionsOf(m);
+            auto expected = testing::InsertFilePass(plain, options);
+            auto stream = testing::EncryptWorkbookStream(plain, options);
+            ASSERT_EQ(stream.size(), expected.size());
+            ASSERT_NE(stream, expected) << m.name << ": nothing was encrypted";
+            Decrypt(stream, m.given, true);
+            EXPECT_EQ(stream, expected) << m.name << ", stream of " << plain.size() << " bytes";
+        }
     }
 }
 
