@@ -15,9 +15,10 @@ inline constexpr uint16_t kDefaultColumnWidth = 2340;
 
 struct TXLSColumnInfo {
     uint16_t Width = kDefaultColumnWidth;
-    int32_t XF = kDefaultCellXF;
+    int32_t XF = kDefaultCellXF;  // the list's default until a format is given
     uint8_t OutlineLevel = 0;     // 0 .. 7
     bool Hidden = false;
+    bool HasFormat = false;       // XF was given (IXLSWorksheet::SetColumnFormat) and holds a format use
     bool Present = false;         // the column has an entry
 };
 

@@ -34,4 +34,18 @@ void IXLSWorksheet::SetCellWrapText(int32_t row, int32_t col, bool wrap) {
     SetCellXF(row, col, styles.FindOrAddWithWrap(CellXF(row, col), wrap));
 }
 
+void IXLSWorksheet::SetRowFormat(int32_t row, int32_t xf) {
+    TXLSRowInfo& info = rows_.GetOrCreate(row);
+    workbook_.Styles().MoveUse(info.HasFormat ? info.XF : 0, xf > 0 ? xf : 0);
+    info.HasFormat = xf > 0;
+    info.XF = xf > 0 ? xf : kDefaultCellXF;
+}
+
+void IXLSWorksheet::SetColumnFormat(int32_t col, int32_t xf) {
+    TXLSColumnInfo& info = columns_.GetOrCreate(col);
+    workbook_.Styles().MoveUse(info.HasFormat ? info.XF : 0, xf > 0 ? xf : 0);
+    info.HasFormat = xf > 0;
+    info.XF = xf > 0 ? xf : columns_.DefaultXF();
+}
+
 }  // namespace korvel

@@ -61,6 +61,12 @@ public:
     // Sets or clears the wrap-text flag of a cell's format (finding or adding
     // the matching format).
     void SetCellWrapText(int32_t row, int32_t col, bool wrap);
+    // Gives a row / a column a format of its own (xf > 0), or takes it away
+    // (xf <= 0: the row falls back to the column formats, the column to the
+    // default column format). Keeps the format use counts. Cells that already
+    // have their own format keep it.
+    void SetRowFormat(int32_t row, int32_t xf);
+    void SetColumnFormat(int32_t col, int32_t xf);
     // Merges a rectangle (bounds in any order); false when refused (a single
     // cell, outside the model, or overlapping an existing area). Covered cells
     // read as null and ignore writes.

@@ -155,6 +155,41 @@ TEST_F(HeapFixture, MergedAreaMarksExistingAndLaterCells) {
     EXPECT_EQ(heap.MergedAreas().size(), 2u);
 }
 
+TEST(RowList, SparseLevelsFirstLastAndNeighbours) {
+    TXLSRowList rows;
+    EXPECT_EQ(rows.FirstRow(), -1);
+    EXPECT_EQ(rows.Find(0), nullptr);
+    EXPECT_EQ(rows.Find(-1), nullptr);
+    EXPECT_EQ(rows.Find(1048576), nullptr);
+    // Rows on both sides of every page and level boundary.
+    const int32_t picks[] = {1048575, 65536, 65535, 256, 255, 0, 300000};
+    for (int32_t row : picks) rows.GetOrCreate(row);
+    EXPECT_EQ(rows.Count(), 7);
+    EXPECT_EQ(rows.FirstRow(), 0);
+    EXPECT_EQ(rows.LastRow(), 1048575);
+    const int32_t ordered[] = {0, 255, 256, 65535, 65536, 300000, 1048575};
+    int32_t r = rows.FirstRow();
+    for (int32_t expected : ordered) {
+        EXPECT_EQ(r, expected);
+        r = rows.NextRow(r);
+    }
+    EXPECT_EQ(r, -1);
+    EXPECT_EQ(rows.PreviousRow(65536), 65535);
+    EXPECT_EQ(rows.PreviousRow(0), -1);
+    EXPECT_EQ(rows.Find(300000)->Height, 255);
+    EXPECT_EQ(rows.Find(300000)->XF, 15);
+    rows.Remove(0);
+    rows.Remove(1048575);
+    EXPECT_EQ(rows.FirstRow(), 255);
+    EXPECT_EQ(rows.LastRow(), 300000);
+    rows.Remove(12);  // no entry: nothing happens
+    EXPECT_EQ(rows.Count(), 5);
+    rows.SetDefaultHeight(300);
+    EXPECT_EQ(rows.GetOrCreate(7).Height, 300);
+    EXPECT_TRUE(rows.IsDefault(*rows.Find(7)));
+    EXPECT_FALSE(rows.IsDefault(*rows.Find(255)));  // made under the old default height
+}
+
 // --- Random run ---
 
 using Key = std::pair<int32_t, int32_t>;  // row, column

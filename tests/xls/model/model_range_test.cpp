@@ -179,6 +179,26 @@ TEST_F(RangeFixture, NumberWithDateFormatReadsAsDate) {
     EXPECT_EQ(Get(1, 3), Variant(40000.0));
 }
 
+TEST_F(RangeFixture, RowAndColumnFormatsKeepUseCounts) {
+    TXLSStyleXFs& styles = book.Styles();
+    int32_t before16 = styles.UseCount(16), before17 = styles.UseCount(17);
+    sheet->SetColumnFormat(2, 16);
+    sheet->SetRowFormat(4, 17);
+    EXPECT_EQ(styles.UseCount(16), before16 + 1);
+    EXPECT_EQ(styles.UseCount(17), before17 + 1);
+    EXPECT_EQ(sheet->CellXF(0, 2), 16);
+    EXPECT_EQ(sheet->CellXF(4, 2), 17);  // the row format comes first
+    Set(1, 3, Variant(1.0));
+    EXPECT_EQ(Stored(1, 3)->XF, 16);
+    sheet->SetColumnFormat(2, 0);
+    EXPECT_EQ(styles.UseCount(16), before16 + 1);  // only the cell's use is left
+    EXPECT_EQ(sheet->CellXF(0, 2), 16);            // the cell keeps its own format
+    EXPECT_EQ(sheet->CellXF(5, 2), 15);
+    sheet->SetRowFormat(4, 0);
+    EXPECT_EQ(styles.UseCount(17), before17);
+    EXPECT_EQ(sheet->CellXF(4, 2), 15);
+}
+
 TEST_F(RangeFixture, OneDimensionalArraySpreadsOverRows) {
     auto array = VariantArray::Make1D(5, {Variant(1.0), Variant(u"b"), Variant(true)});
     sheet->Range(1, 1, 2, 5)->SetValue(Variant(std::shared_ptr<const VariantArray>(array)));
