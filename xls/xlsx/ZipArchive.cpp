@@ -90,6 +90,23 @@ int32_t TCentralDirectory::Read(TStream& stream) {
         result = ReadLocalHeader(stream, Entries[i]);
         if (result != kZipReadOk) return result;
     }
+    return CheckNoOverlap();
+}
+
+// Members whose bytes overlap are the mark of a crafted archive that makes a
+// few kilobytes inflate again and again; no writer produces them.
+int32_t TCentralDirectory::CheckNoOverlap() {
+    std::vector<const TZipEntry*> byOffset;
+    byOffset.reserve(Entries.Count());
+    for (size_t i = 0; i < Entries.Count(); ++i) byOffset.push_back(&Entries[i]);
+    std::sort(byOffset.begin(), byOffset.end(), [](const TZipEntry* a, const TZipEntry* b) {
+        return a->Central.LocalHeaderOffset < b->Central.LocalHeaderOffset;
+    });
+    for (size_t i = 1; i < byOffset.size(); ++i) {
+        const TZipEntry& previous = *byOffset[i - 1];
+        if (previous.DataOffset() + previous.CompressedSize > byOffset[i]->Central.LocalHeaderOffset)
+            return Fail(kZipReadFailed, "overlapping members");
+    }
     return kZipReadOk;
 }
 

@@ -3,7 +3,9 @@
 // readable streams over stored and deflated members.
 //
 // Nothing read from the archive is trusted: every offset, size and name
-// length is checked against the stream before it is used. Zip64 archives and
+// length is checked against the stream before it is used, and members whose
+// bytes overlap are refused (the trick of small archives that inflate to
+// petabytes by reusing one deflate stream). Zip64 archives and
 // archives split over several disks are refused ("Can't open zip archive",
 // with a Detail() that says why).
 #pragma once
@@ -77,6 +79,7 @@ private:
     bool FindEndRecord(TStream& stream, int64_t size);
     int32_t ReadEntries(TStream& stream);
     int32_t ReadLocalHeader(TStream& stream, TZipEntry& entry);
+    int32_t CheckNoOverlap();
 
     std::string failure_;
 };

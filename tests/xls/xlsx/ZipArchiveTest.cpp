@@ -93,6 +93,10 @@ TEST(ZipArchiveOpen, RefusesDamagedOrUnsupportedArchives) {
              z.bytes.insert(z.bytes.begin() + long(z.endOffset), locator.begin(), locator.end());
          }},
         {"second disk", [](auto& z) { PutU16(z.bytes, z.endOffset + 4, 1); }},
+        {"two entries share one member",
+         [](auto& z) { PutU32(z.bytes, z.centralOffsets[1] + 42, uint32_t(z.localOffsets[0])); }},
+        {"member data runs into the next member",
+         [](auto& z) { PutU32(z.bytes, z.localOffsets[0] + 18, uint32_t(z.localOffsets[1] - z.localOffsets[0])); }},
         {"entry on another disk", [](auto& z) { PutU16(z.bytes, z.centralOffsets[0] + 34, 2); }},
     };
     for (const auto& row : rows) {
