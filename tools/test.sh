@@ -9,6 +9,15 @@ jobs=${KORVEL_JOBS:-2}
 
 "$root/tools/install-deps.sh"
 
+# Node packages used as independent checkers (decryption, cross-reading),
+# pinned by tests/tools/node/package-lock.json; skipped when npm is missing.
+if command -v npm >/dev/null && [ ! -d "$root/build/node/node_modules" ]; then
+  mkdir -p "$root/build/node"
+  cp "$root/tests/tools/node/package.json" "$root/tests/tools/node/package-lock.json" "$root/build/node/"
+  (cd "$root/build/node" && npm ci --silent --no-audit --no-fund >/dev/null 2>&1) || echo "npm ci failed: node checks will be skipped"
+fi
+[ -d "$root/build/node/node_modules" ] && export KORVEL_NODE_MODULES="$root/build/node/node_modules"
+
 run_suite() {  # build-folder, extra cmake arguments...
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
