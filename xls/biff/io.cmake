@@ -1,13 +1,21 @@
 # The readers and writers of workbook files, and the workbook's load/save
-# dispatch. The *Stub.cpp source stands in for the readers until they are
-# built; it is removed from this list when its real implementation is added.
+# dispatch. XLSPackageReaderStub.cpp stands in for the Office Open XML reader
+# until it is built; it is removed from this list when that reader is added.
 add_library(korvel_io STATIC
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorkbookIO.cpp
-    ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorkbookReaderStub.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSFileFormat.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSPackageReaderStub.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSReadStream.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSRecordText.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSSSTReader.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSReader.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSReaderGlobals.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSReaderStyles.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSSheetReader.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSRKEncoding.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSRecordBuffer.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSCellBlockWriter.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorksheetWriter.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSDrawingGroupRecord.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorkbookWriter.cpp)
-target_link_libraries(korvel_io PUBLIC korvel_model korvel_records korvel_storage)
+target_link_libraries(korvel_io PUBLIC korvel_model korvel_records korvel_storage korvel_crypto)

@@ -1,0 +1,172 @@
+#include "xls/biff/XLSReadStream.h"
+
+#include <cstring>
+#include <new>
+
+#include "common/ByteCursor.h"
+#include "common/TextUtil.h"
+#include "platform/Errors.h"
+#include "platform/FileStream.h"
+#include "xls/biff/CryptoResults.h"
+#include "xls/biff/XLSRecordEncryption.h"
+#include "xls/biff/XLSRecordIds.h"
+#include "xls/biff/XLSStartDecryption.h"
+#include "xls/biff/XLSReaderResults.h"
+#include "xls/storage/CompoundDocumentReader.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr uint8_t kBiffCompoundMagic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+constexpr uint32_t kRecordHeaderSize = 4;
+// A plain stream must start with a BOF header whose body size is 4 to 30.
+constexpr uint16_t kPlainBofMinSize = 4;
+constexpr uint16_t kPlainBofMaxSize = 30;
+
+// Reads the stream from its start to its end into out. False on a read or
+// seek failure or when memory runs out.
+bool ReadWholeStream(TStream& stream, std::vector<uint8_t>& out) {
+    try {
+        if (stream.Seek(0, SeekOrigin::Begin) != 0) return false;
+        const int64_t size = stream.Size();
+        if (size > 0) out.reserve(static_cast<size_t>(size));
+        uint8_t chunk[65536];
+        for (;;) {
+            const size_t got = stream.Read(chunk, sizeof chunk);
+            if (got == 0) break;
+            out.insert(out.end(), chunk, chunk + got);
+        }
+        stream.Seek(0, SeekOrigin::Begin);
+        return true;
+    } catch (const EKorvelError&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+TXLSReadStream::TXLSReadStream(std::u16string password) : password_(std::move(password)) {}
+
+TXLSReadStream::~TXLSReadStream() = default;
+
+int32_t TXLSReadStream::OpenFile(const std::u16string& path) {
+    std::vector<uint8_t> bytes;
+    try {
+        TFileStream file(Utf16ToUtf8(path), FileMode::OpenRead);
+        if (!ReadWholeStream(file, bytes)) return kXLSReadNoRecordStream;
+    } catch (const EKorvelError&) {
+        return kXLSReadNoRecordStream;
+    }
+    return OpenBytes(std::move(bytes));
+}
+
+int32_t TXLSReadStream::OpenFromStream(TStream& stream) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeStream(stream, bytes)) return kXLSReadNoRecordStream;
+    return OpenBytes(std::move(bytes));
+}
+
+int32_t TXLSReadStream::OpenBytes(std::vector<uint8_t> bytes) {
+    CloseWorkbookStream();
+    ReleaseStorage();
+    // A damaged compound document would fall back to the plain reading and
+    // fail there, as its first bytes are no BOF header: decide by the
+    // signature so that the bytes are held only once.
+    if (bytes.size() >= sizeof kBiffCompoundMagic &&
+        std::memcmp(bytes.data(), kBiffCompoundMagic, sizeof kBiffCompoundMagic) == 0)
+        return OpenCompound(std::move(bytes));
+    return OpenPlain(std::move(bytes));
+}
+
+int32_t TXLSReadStream::OpenCompound(std::vector<uint8_t> bytes) {
+    TCompoundDocumentReader document;
+    if (document.OpenBytes(std::move(bytes)) != kStorageOk) return kXLSReadNoRecordStream;
+    const TCompoundStorageReader root = document.Root();
+    if (root.ReadStream(u"workbook", buffer_) != kStorageOk &&
+        root.ReadStream(u"book", buffer_) != kStorageOk) {
+        buffer_.clear();
+        return kXLSReadNoRecordStream;
+    }
+    for (const char16_t* name : {u"_VBA_PROJECT_CUR", u"_VBA_PROJECT"}) {
+        auto storage = std::make_unique<TXLSFileStorage>(name);
+        if (storage->Load(root) == kFileItemOk) keptParts_.push_back(std::move(storage));
+    }
+    auto controls = std::make_unique<TXLSFileStream>(u"Ctls");
+    if (controls->Load(root) == kFileItemOk) keptParts_.push_back(std::move(controls));
+    compound_ = true;
+    return kXLSReadOk;
+}
+
+int32_t TXLSReadStream::OpenPlain(std::vector<uint8_t> bytes) {
+    ByteCursor header(bytes.data(), bytes.size());
+    const uint16_t id = header.U16();
+    const uint16_t size = header.U16();
+    if (!header.Ok() || id != XLSRecordId::kBOF || size < kPlainBofMinSize || size > kPlainBofMaxSize)
+        return kXLSReadNoRecordStream;
+    buffer_ = std::move(bytes);
+    compound_ = false;
+    return kXLSReadOk;
+}
+
+int32_t TXLSReadStream::ReadHeader(uint16_t& id, uint16_t& size) {
+    const size_t left = buffer_.size() - next_;
+    if (left < kRecordHeaderSize) {
+        next_ = buffer_.size();
+        position_ += static_cast<uint32_t>(left);
+        return kXLSReadEndOfStream;
+    }
+    const uint8_t* at = buffer_.data() + next_;
+    id = static_cast<uint16_t>(at[0] | (at[1] << 8));
+    size = static_cast<uint16_t>(at[2] | (at[3] << 8));
+    next_ += kRecordHeaderSize;
+    position_ += kRecordHeaderSize;
+    // Headers are never encrypted but count for the key stream.
+    if (decrypter_) decrypter_->Skip(kRecordHeaderSize);
+    lastId_ = id;
+    return kXLSReadOk;
+}
+
+int32_t TXLSReadStream::ReadBody(uint16_t size, std::span<const uint8_t>& body) {
+    body = {};
+    if (size == 0) return kXLSReadOk;
+    const size_t left = buffer_.size() - next_;
+    if (left < size) {
+        if (decrypter_) decrypter_->Skip(static_cast<uint32_t>(left));
+        next_ = buffer_.size();
+        position_ += static_cast<uint32_t>(left);
+        return kXLSReadFailed;
+    }
+    uint8_t* at = buffer_.data() + next_;
+    if (decrypter_) DecryptRecordBody(*decrypter_, lastId_, at, size);
+    next_ += size;
+    position_ += size;
+    body = std::span<const uint8_t>(at, size);
+    return kXLSReadOk;
+}
+
+int32_t TXLSReadStream::StartDecryption(std::span<const uint8_t> filePassBody) {
+    decrypter_.reset();
+    int32_t result = kDecryptBadFilePass;
+    decrypter_ = korvel::StartDecryption(filePassBody, password_, position_, result);
+    if (result != kDecryptOk) decrypter_.reset();
+    return result == kDecryptOk ? kXLSReadOk : result;
+}
+
+std::unique_ptr<TXLSFileItem> TXLSReadStream::TakeKeptPart(const std::u16string& name) {
+    for (auto& part : keptParts_)
+        if (part && part->Name() == name) return std::move(part);
+    return nullptr;
+}
+
+void TXLSReadStream::CloseWorkbookStream() {
+    std::vector<uint8_t>().swap(buffer_);
+    next_ = 0;
+    position_ = 0;
+}
+
+void TXLSReadStream::ReleaseStorage() { keptParts_.clear(); }
+
+}  // namespace korvel

@@ -1,0 +1,98 @@
+// TXLSReadStream: the records of a BIFF workbook stream, one at a time.
+//
+// The record stream is the "workbook" stream of a compound document (else its
+// "book" stream; names compare without case), or, for a file that is no
+// compound document, the file itself when it starts with a BOF record header.
+// The whole stream is read into one buffer when it is opened; record bodies
+// are handed out as views into that buffer, so reading allocates nothing per
+// record. Once StartDecryption has accepted a FILEPASS record, every later
+// body is decrypted in place as it is read.
+//
+// The stream counts the bytes consumed (headers and bodies); it neither joins
+// CONTINUE records nor looks ahead: grouping is the reader's job.
+//
+// Order of use: OpenFile or OpenFromStream; ReadHeader and ReadBody in turn
+// until ReadHeader gives kXLSReadEndOfStream; CloseWorkbookStream;
+// ReleaseStorage.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "xls/biff/XLSDecrypter.h"
+#include "xls/storage/XLSFileItem.h"
+
+namespace korvel {
+
+class TStream;
+
+class TXLSReadStream {
+public:
+    explicit TXLSReadStream(std::u16string password);
+    ~TXLSReadStream();
+    TXLSReadStream(const TXLSReadStream&) = delete;
+    TXLSReadStream& operator=(const TXLSReadStream&) = delete;
+
+    // Opens the record stream of the file at path (UTF-16).
+    // Results: kXLSReadOk; kXLSReadNoRecordStream when the file cannot be
+    // read, a compound document has no "workbook"/"book" stream (or a
+    // damaged one), or a plain file does not start with a BOF header whose
+    // size is 4 to 30 bytes.
+    int32_t OpenFile(const std::u16string& path);
+    // The same for the caller's stream, read from position 0 to its end; the
+    // stream is seeked back to 0 and not kept.
+    int32_t OpenFromStream(TStream& stream);
+
+    // Reads the next record header. Results: kXLSReadOk (id and size set);
+    // kXLSReadEndOfStream when fewer than 4 bytes are left (they are consumed).
+    int32_t ReadHeader(uint16_t& id, uint16_t& size);
+    // Reads the body of the record whose header was read last. Results:
+    // kXLSReadOk with body viewing exactly size bytes (empty for size 0);
+    // kXLSReadFailed when fewer than size bytes are left (they are consumed,
+    // body is empty). The view stays valid until CloseWorkbookStream; the
+    // bytes are already decrypted.
+    int32_t ReadBody(uint16_t size, std::span<const uint8_t>& body);
+
+    // Sets up decryption for a FILEPASS body with the default password and
+    // then the caller's. Every byte consumed so far counts for the key
+    // stream. Results: kXLSReadOk, or a code of CryptoResults.h (decryption
+    // then stays off).
+    int32_t StartDecryption(std::span<const uint8_t> filePassBody);
+    bool Decrypting() const { return decrypter_ != nullptr; }
+
+    // Bytes consumed since the record stream was opened.
+    uint32_t Position() const { return position_; }
+    // True when the records come from a compound document.
+    bool FromCompoundDocument() const { return compound_; }
+
+    // A part of the compound document kept for rewriting the file: the
+    // storage "_VBA_PROJECT_CUR" or "_VBA_PROJECT", or the stream "Ctls".
+    // They are loaded when the document is opened (so that the document
+    // itself need not stay in memory); nullptr when absent or unreadable.
+    // Each part can be taken once.
+    std::unique_ptr<TXLSFileItem> TakeKeptPart(const std::u16string& name);
+
+    // Frees the record buffer; the position becomes 0.
+    void CloseWorkbookStream();
+    // Drops the kept parts not taken.
+    void ReleaseStorage();
+
+private:
+    int32_t OpenBytes(std::vector<uint8_t> bytes);
+    int32_t OpenCompound(std::vector<uint8_t> bytes);
+    int32_t OpenPlain(std::vector<uint8_t> bytes);
+
+    std::u16string password_;
+    std::vector<uint8_t> buffer_;
+    size_t next_ = 0;            // offset of the next unread byte in buffer_
+    uint32_t position_ = 0;
+    uint16_t lastId_ = 0;
+    bool compound_ = false;
+    std::unique_ptr<TXLSDecrypter> decrypter_;
+    std::vector<std::unique_ptr<TXLSFileItem>> keptParts_;
+};
+
+}  // namespace korvel

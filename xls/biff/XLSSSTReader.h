@@ -1,0 +1,24 @@
+// Reading the shared strings of an SST record group (the SST body and its
+// CONTINUE bodies) in every layout producers write: strings whose characters
+// continue in the next record behind a fresh option byte (which may change
+// the character width), rich-text runs and extended data that spill into the
+// next record, and headers that end a record exactly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "xls/biff/XLSRecordText.h"
+
+namespace korvel {
+
+// Appends the strings of the group to out, each prefixed with `prefix` (the
+// reader stores them as they will be set into cells). Reads at most as many
+// strings as the SST's unique count says, and never more than the bytes
+// hold: a count that lies high ends with the last whole header; a string cut
+// by the end of the group is kept with the characters present. A string
+// header that does not fit its record ends the reading.
+void ReadSSTGroup(const TXLSRecordGroup& group, std::u16string_view prefix, std::vector<std::u16string>& out);
+
+}  // namespace korvel
