@@ -275,6 +275,24 @@ TEST_F(RangeFixture, MergedAreaCoveredCellsReadNullAndIgnoreWrites) {
     EXPECT_EQ(Get(3, 1), Variant(1.0));
 }
 
+TEST_F(RangeFixture, FormulaCellsReadNullWithoutEngineAndAreReplacedCleanly) {
+    // A formula cell as a reader with an engine would leave it.
+    struct Probe : TXLSFormula {
+        explicit Probe(int& alive) : alive_(alive) { ++alive_; }
+        ~Probe() override { --alive_; }
+        int& alive_;
+    };
+    int alive = 0;
+    TXLSCellRef& cell = sheet->CellHeap().GetOrCreateCell(0, 0);
+    cell.Formula = std::make_unique<Probe>(alive);
+    cell.Kind = TXLSCellKind::Formula;
+    EXPECT_TRUE(Get(1, 1).IsNull());  // evaluation fails: null
+    Set(1, 1, Variant(2.0));
+    EXPECT_EQ(alive, 0);              // the old formula is freed
+    EXPECT_EQ(Stored(1, 1)->Formula, nullptr);
+    EXPECT_EQ(Get(1, 1), Variant(2.0));
+}
+
 TEST_F(RangeFixture, RangesOutliveCopiesAndAreReused) {
     TXLSRangeRef keep;
     {
