@@ -1,0 +1,2 @@
+add_executable(korvel_xlsx_parts_bench ${CMAKE_SOURCE_DIR}/bench/XlsxPartsBench.cpp)
+target_link_libraries(korvel_xlsx_parts_bench PRIVATE korvel_xlsx_parts benchmark::benchmark)
