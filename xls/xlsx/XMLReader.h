@@ -99,8 +99,8 @@ public:
     void ReadElementTextUtf8(std::string& out);
     std::u16string ReadElementText();
 
-    int Line() const { return scanner_.Line(); }
-    int Position() const { return scanner_.Position(); }
+    int64_t Line() const { return scanner_.Line(); }
+    int64_t Position() const { return scanner_.Position(); }
 
 private:
     struct Node {

@@ -117,7 +117,7 @@ bool TXMLScaner::TakeRun(Stop stop) {
         const uint8_t* limit = buffer_.data() + end_;
         const uint8_t* lineStart = nullptr;
         const uint8_t* p = start;
-        int lines = 0;
+        int64_t lines = 0;
         for (; p < limit && !stop(*p); ++p) {
             if (*p == '\n') {
                 ++lines;
@@ -126,9 +126,9 @@ bool TXMLScaner::TakeRun(Stop stop) {
         }
         if (lines) {
             line_ += lines;
-            position_ = int(p - lineStart);
+            position_ = p - lineStart;
         } else {
-            position_ += int(p - start);
+            position_ += p - start;
         }
         if (built_ && !skip_) text_.append(reinterpret_cast<const char*>(start), size_t(p - start));
         pos_ = size_t(p - buffer_.data());
@@ -293,7 +293,7 @@ bool TXMLScaner::TakePlainAttribute(uint64_t& nameAt, size_t& nameLength, uint64
     while (p < limit && *p != quote && *p != '&' && *p != '\n') ++p;
     if (p >= limit || *p != quote) return false;
     ++p;
-    position_ += int(p - start);
+    position_ += p - start;
     pos_ += size_t(p - start);
     nameAt = base_ + size_t(name - buffer_.data());
     nameLength = size_t(nameEnd - name);
@@ -318,7 +318,7 @@ TXMLTokenType TXMLScaner::TakeTagEnd() {
     } else {
         return ttNone;
     }
-    position_ += int(p - pos_);
+    position_ += int64_t(p - pos_);
     pos_ = p;
     state_ = ScanState::Outside;
     return type_ = type;

@@ -96,10 +96,10 @@ public:
     bool TakePlainAttribute(uint64_t& nameAt, size_t& nameLength, uint64_t& valueAt, size_t& valueLength);
     TXMLTokenType TakeTagEnd();
 
-    int TokenLine() const { return tokenLine_; }
-    int TokenPosition() const { return tokenPosition_; }
-    int Line() const { return line_; }
-    int Position() const { return position_; }
+    int64_t TokenLine() const { return tokenLine_; }
+    int64_t TokenPosition() const { return tokenPosition_; }
+    int64_t Line() const { return line_; }
+    int64_t Position() const { return position_; }
 
     void SetSkipMode(bool skip) { skip_ = skip; }
     bool SkipMode() const { return skip_; }
@@ -178,10 +178,10 @@ private:
     uint64_t rawEnd_ = 0;
     bool built_ = false;
     std::string text_;
-    int line_ = 1;
-    int position_ = 0;
-    int tokenLine_ = 1;
-    int tokenPosition_ = 0;
+    int64_t line_ = 1;
+    int64_t position_ = 0;
+    int64_t tokenLine_ = 1;
+    int64_t tokenPosition_ = 0;
 };
 
 }  // namespace korvel
