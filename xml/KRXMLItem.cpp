@@ -97,6 +97,19 @@ void TXMLItem::SetParent(TXMLItem* newParent) {
     std::unique_ptr<TXMLItem> self = parent_->Detach(static_cast<size_t>(parent_->IndexOf(this)));
     parent_ = newParent;
     newParent->items_.push_back(std::move(self));
+    if (parser_ != newParent->parser_) AdoptParser(newParent->parser_);
+}
+
+// An item moved into another parser's tree reports to that parser from now on;
+// keeping the old one would call into a parser that may already be gone.
+void TXMLItem::AdoptParser(TKRXMLParser* parser) {
+    std::vector<TXMLItem*> pending{this};
+    while (!pending.empty()) {
+        TXMLItem* item = pending.back();
+        pending.pop_back();
+        item->parser_ = parser;
+        for (auto& child : item->items_) pending.push_back(child.get());
+    }
 }
 
 std::string TXMLItem::FullName() const {

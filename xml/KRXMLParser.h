@@ -60,6 +60,7 @@ public:
     // nothing happens when newParent already is its parent. Throws
     // EXMLTreeError for a null parent, for an item that has no parent (a root
     // belongs to its owner) and for a newParent inside this item's subtree.
+    // Moved into another parser's tree, the subtree takes that parser.
     void SetParent(TXMLItem* newParent);
 
     // The names from the root down to this item, each followed by "/".
@@ -95,6 +96,7 @@ private:
     void Changed();
     bool Contains(const TXMLItem* item) const;
     std::unique_ptr<TXMLItem> Detach(size_t index);
+    void AdoptParser(TKRXMLParser* parser);
 
     std::string text_;
     std::string name_;

@@ -189,6 +189,24 @@ TEST(XmlItem, SetParentMovesSubtree) {
     EXPECT_EQ(a.Parent(), &b);
 }
 
+TEST(XmlItem, MovedIntoAnotherTreeReportsToThatParser) {
+    Recorder target;
+    target.parser.RootItem().SetName("target");
+    target.changed.clear();
+    TXMLItem* moved = nullptr;
+    {
+        Recorder source;
+        LoadText(source.parser, "<r><a><b/></a></r>");
+        moved = &source.parser.RootItem().SubItems(0);
+        moved->SetParent(&target.parser.RootItem());
+        EXPECT_TRUE(source.changed.empty());
+    }
+    moved->SubItems(0).SetText("x");
+    moved->SetName("renamed");
+    EXPECT_EQ(target.changed, (std::vector<std::string>{"b", "renamed"}));
+    EXPECT_EQ(moved->FullName(), "target/renamed/");
+}
+
 TEST(XmlItem, ClearEmptiesEverything) {
     TKRXMLParser parser;
     LoadText(parser, "<r k=\"v\">text<a/><![CDATA[c]]></r>");
