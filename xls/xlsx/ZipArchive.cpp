@@ -69,28 +69,70 @@ bool TCentralDirectory::FindEndRecord(TStream& stream, int64_t size) {
 int32_t TCentralDirectory::Read(TStream& stream) {
     Entries.Clear();
     EndRecord = {};
+    zip64_ = false;
     int64_t size = stream.Size();
     if (size <= static_cast<int64_t>(TEndOfCentralDirectoryRecord::kSize))
         return Fail(kZipReadFailed, "stream too short for an end record");
     if (!FindEndRecord(stream, size)) return Fail(kZipReadFailed, "end of central directory not found");
-    const auto& end = EndRecord;
-    if (end.FoundAt >= static_cast<int64_t>(kZip64LocatorSize)) {
-        uint8_t sig[4];
-        uint64_t at = static_cast<uint64_t>(end.FoundAt) - kZip64LocatorSize;
-        if (ReadAt(stream, at, sig, 4) && ByteCursor(sig, 4).U32() == kZip64LocatorSignature)
-            return Fail(kZipReadFailed, "Zip64 archives are not supported");
-    }
-    if (end.DiskNumber != 0 || end.DirectoryDisk != 0)
-        return Fail(kZipReadFailed, "archives split over several disks are not supported");
-    if (uint64_t(end.DirectoryOffset) + end.DirectorySize > static_cast<uint64_t>(end.FoundAt))
-        return Fail(kZipReadFailed, "central directory outside the archive");
-    int32_t result = ReadEntries(stream);
+    int32_t result = LocateDirectory(stream);
+    if (result != kZipReadOk) return result;
+    result = ReadEntries(stream);
     if (result != kZipReadOk) return result;
     for (size_t i = 0; i < Entries.Count(); ++i) {
         result = ReadLocalHeader(stream, Entries[i]);
         if (result != kZipReadOk) return result;
     }
     return CheckNoOverlap();
+}
+
+// Settles where the directory is: from the end record, or from the Zip64 end
+// record when a Zip64 locator stands right before the end record.
+int32_t TCentralDirectory::LocateDirectory(TStream& stream) {
+    const auto& end = EndRecord;
+    uint64_t endAt = static_cast<uint64_t>(end.FoundAt);
+    if (endAt >= TZip64EndLocator::kSize) {
+        uint8_t sig[4];
+        uint64_t locatorAt = endAt - TZip64EndLocator::kSize;
+        if (ReadAt(stream, locatorAt, sig, 4) && ByteCursor(sig, 4).U32() == kZip64LocatorSignature)
+            return ReadZip64EndRecord(stream, locatorAt);
+    }
+    if (end.DiskNumber != 0 || end.DirectoryDisk != 0)
+        return Fail(kZipReadFailed, "archives split over several disks are not supported");
+    directoryOffset_ = end.DirectoryOffset;
+    directorySize_ = end.DirectorySize;
+    totalEntries_ = end.TotalEntries;
+    directoryLimit_ = endAt;
+    if (directorySize_ > directoryLimit_ || directoryOffset_ > directoryLimit_ - directorySize_)
+        return Fail(kZipReadFailed, "central directory outside the archive");
+    return kZipReadOk;
+}
+
+int32_t TCentralDirectory::ReadZip64EndRecord(TStream& stream, uint64_t locatorAt) {
+    uint8_t bytes[TZip64EndRecord::kSize];
+    if (!ReadAt(stream, locatorAt, bytes, TZip64EndLocator::kSize))
+        return Fail(kZipReadFailed, "Zip64 locator cannot be read");
+    ByteCursor locatorCursor(bytes, TZip64EndLocator::kSize);
+    TZip64EndLocator locator;
+    if (!locator.Parse(locatorCursor)) return Fail(kZipReadFailed, "bad Zip64 locator");
+    if (locator.EndRecordDisk != 0 || locator.TotalDisks > 1)
+        return Fail(kZipReadFailed, "archives split over several disks are not supported");
+    uint64_t recordAt = locator.EndRecordOffset;
+    if (recordAt > locatorAt || locatorAt - recordAt < TZip64EndRecord::kSize ||
+        !ReadAt(stream, recordAt, bytes, sizeof bytes))
+        return Fail(kZipReadFailed, "Zip64 end record outside the archive");
+    ByteCursor cursor(bytes, sizeof bytes);
+    TZip64EndRecord record;
+    if (!record.Parse(cursor)) return Fail(kZipReadFailed, "bad Zip64 end record");
+    if (record.DiskNumber != 0 || record.DirectoryDisk != 0)
+        return Fail(kZipReadFailed, "archives split over several disks are not supported");
+    zip64_ = true;
+    directoryOffset_ = record.DirectoryOffset;
+    directorySize_ = record.DirectorySize;
+    totalEntries_ = record.TotalEntries;
+    directoryLimit_ = recordAt;
+    if (directorySize_ > directoryLimit_ || directoryOffset_ > directoryLimit_ - directorySize_)
+        return Fail(kZipReadFailed, "central directory outside the archive");
+    return kZipReadOk;
 }
 
 // Members whose bytes overlap are the mark of a crafted archive that makes a
@@ -100,11 +142,11 @@ int32_t TCentralDirectory::CheckNoOverlap() {
     byOffset.reserve(Entries.Count());
     for (size_t i = 0; i < Entries.Count(); ++i) byOffset.push_back(&Entries[i]);
     std::sort(byOffset.begin(), byOffset.end(), [](const TZipEntry* a, const TZipEntry* b) {
-        return a->Central.LocalHeaderOffset < b->Central.LocalHeaderOffset;
+        return a->Central.LocalHeaderOffset64 < b->Central.LocalHeaderOffset64;
     });
     for (size_t i = 1; i < byOffset.size(); ++i) {
         const TZipEntry& previous = *byOffset[i - 1];
-        if (previous.DataOffset() + previous.CompressedSize > byOffset[i]->Central.LocalHeaderOffset)
+        if (previous.DataOffset() + previous.CompressedSize > byOffset[i]->Central.LocalHeaderOffset64)
             return Fail(kZipReadFailed, "overlapping members");
     }
     return kZipReadOk;
@@ -114,21 +156,18 @@ int32_t TCentralDirectory::CheckNoOverlap() {
 // trusted: writers get it wrong) and indexes every entry. Bytes after the
 // counted entries that are not an entry are padding, not an error.
 int32_t TCentralDirectory::ReadEntries(TStream& stream) {
-    std::vector<uint8_t> bytes(EndRecord.DirectorySize);
-    if (!ReadAt(stream, EndRecord.DirectoryOffset, bytes.data(), bytes.size()))
+    std::vector<uint8_t> bytes(static_cast<size_t>(directorySize_));
+    if (!ReadAt(stream, directoryOffset_, bytes.data(), bytes.size()))
         return Fail(kZipReadFailed, "central directory cannot be read");
     ByteCursor cursor(bytes.data(), bytes.size());
     while (!cursor.AtEnd()) {
-        if (Entries.Count() >= EndRecord.TotalEntries &&
+        if (Entries.Count() >= totalEntries_ &&
             (!cursor.Has(4) || cursor.U32At(cursor.Position()) != kZipCentralFileSignature))
             break;
         TZipEntry entry;
         if (!entry.Central.Parse(cursor)) return Fail(kZipReadBadCentralEntry, "bad central directory entry");
-        const auto& c = entry.Central;
-        if (c.CompressedSize == kZip64Marker32 || c.UncompressedSize == kZip64Marker32 ||
-            c.LocalHeaderOffset == kZip64Marker32)
-            return Fail(kZipReadFailed, "Zip64 archives are not supported");
-        if (c.DiskNumber != 0) return Fail(kZipReadFailed, "archives split over several disks are not supported");
+        if (entry.Central.DiskNumber32 != 0)
+            return Fail(kZipReadFailed, "archives split over several disks are not supported");
         Entries.Add(std::move(entry));
     }
     return kZipReadOk;
@@ -136,10 +175,10 @@ int32_t TCentralDirectory::ReadEntries(TStream& stream) {
 
 // Reads one local header and settles the sizes the member is read with.
 int32_t TCentralDirectory::ReadLocalHeader(TStream& stream, TZipEntry& entry) {
-    uint64_t offset = entry.Central.LocalHeaderOffset;
-    uint64_t limit = EndRecord.DirectoryOffset;  // members lie before the directory
+    uint64_t offset = entry.Central.LocalHeaderOffset64;
+    uint64_t limit = directoryOffset_;  // members lie before the directory
     uint8_t fixed[TLocalFile::kFixedSize];
-    if (offset + sizeof fixed > limit || !ReadAt(stream, offset, fixed, sizeof fixed))
+    if (offset > limit || limit - offset < sizeof fixed || !ReadAt(stream, offset, fixed, sizeof fixed))
         return Fail(kZipReadFailed, "local header outside the archive");
     ByteCursor cursor(fixed, sizeof fixed);
     TLocalFile& local = entry.Local;
@@ -151,13 +190,15 @@ int32_t TCentralDirectory::ReadLocalHeader(TStream& stream, TZipEntry& entry) {
     if (!ReadAt(stream, nameAt, reinterpret_cast<uint8_t*>(local.FileName.data()), local.NameLength))
         return Fail(kZipReadFailed, "local header name cannot be read");
     local.DataOffset = nameAt + local.NameLength + local.ExtraLength;
-    // With a data descriptor the local header holds zeros; the central
-    // directory has the real values.
+    // With a data descriptor the local header holds zeros, and with Zip64
+    // it holds markers; the central directory has the real values.
     bool deferred = (local.Flags & kZipFlagDataDescriptor) != 0;
-    entry.CompressedSize = deferred ? entry.Central.CompressedSize : local.CompressedSize;
-    entry.UncompressedSize = deferred ? entry.Central.UncompressedSize : local.UncompressedSize;
+    bool zip64 = local.CompressedSize == kZip64Marker32 || local.UncompressedSize == kZip64Marker32;
+    bool central = deferred || zip64;
+    entry.CompressedSize = central ? entry.Central.CompressedSize64 : local.CompressedSize;
+    entry.UncompressedSize = central ? entry.Central.UncompressedSize64 : local.UncompressedSize;
     entry.Crc32 = deferred ? entry.Central.Crc32 : local.Crc32;
-    if (local.DataOffset + entry.CompressedSize > limit)
+    if (local.DataOffset > limit || entry.CompressedSize > limit - local.DataOffset)
         return Fail(kZipReadFailed, "member data outside the archive");
     return kZipReadOk;
 }

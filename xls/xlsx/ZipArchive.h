@@ -5,9 +5,10 @@
 // Nothing read from the archive is trusted: every offset, size and name
 // length is checked against the stream before it is used, and members whose
 // bytes overlap are refused (the trick of small archives that inflate to
-// petabytes by reusing one deflate stream). Zip64 archives and
-// archives split over several disks are refused ("Can't open zip archive",
-// with a Detail() that says why).
+// petabytes by reusing one deflate stream). Zip64 archives are read (the
+// Zip64 end record and the Zip64 extra fields of the directory); archives
+// split over several disks are refused ("Can't open zip archive", with a
+// Detail() that says why).
 #pragma once
 
 #include <cstdint>
@@ -74,14 +75,27 @@ public:
     TEndOfCentralDirectoryRecord EndRecord;
     TZipEntries Entries;
 
+    // The directory's place and size in force (from the Zip64 end record
+    // when the archive has one).
+    uint64_t DirectoryOffset() const { return directoryOffset_; }
+    uint64_t DirectorySize() const { return directorySize_; }
+    bool IsZip64() const { return zip64_; }
+
 private:
     int32_t Fail(int32_t code, const char* why);
     bool FindEndRecord(TStream& stream, int64_t size);
+    int32_t LocateDirectory(TStream& stream);
+    int32_t ReadZip64EndRecord(TStream& stream, uint64_t locatorAt);
     int32_t ReadEntries(TStream& stream);
     int32_t ReadLocalHeader(TStream& stream, TZipEntry& entry);
     int32_t CheckNoOverlap();
 
     std::string failure_;
+    uint64_t directoryOffset_ = 0;
+    uint64_t directorySize_ = 0;
+    uint64_t totalEntries_ = 0;
+    uint64_t directoryLimit_ = 0;  // the directory ends at or before this offset
+    bool zip64_ = false;
 };
 
 class TZipArchive {

@@ -1,5 +1,5 @@
-// The three fixed-layout records of a zip archive that the reader needs
-// (PKWARE APPNOTE 4.3.7, 4.3.12, 4.3.16). All integers are little-endian.
+// The fixed-layout records of a zip archive that the reader needs (PKWARE
+// APPNOTE 4.3.7, 4.3.12, 4.3.14 to 4.3.16, 4.5.3). All integers are little-endian.
 // Each Parse reads from a bounds-checked cursor and reports false when the
 // bytes are short or the signature is wrong; it never trusts a length.
 #pragma once
@@ -14,16 +14,18 @@ namespace korvel {
 inline constexpr uint32_t kZipLocalFileSignature = 0x04034B50;       // "PK\3\4"
 inline constexpr uint32_t kZipCentralFileSignature = 0x02014B50;     // "PK\1\2"
 inline constexpr uint32_t kZipEndOfDirectorySignature = 0x06054B50;  // "PK\5\6"
+inline constexpr uint32_t kZip64EndSignature = 0x06064B50;           // "PK\6\6"
 inline constexpr uint32_t kZip64LocatorSignature = 0x07064B50;       // "PK\6\7"
-inline constexpr size_t kZip64LocatorSize = 20;
+inline constexpr uint16_t kZip64ExtraId = 0x0001;
 
 inline constexpr uint16_t kZipMethodStored = 0;
 inline constexpr uint16_t kZipMethodDeflated = 8;
 // General purpose flag bit 3: sizes and CRC follow the data in a descriptor;
 // the local header carries zeros for them.
 inline constexpr uint16_t kZipFlagDataDescriptor = 0x0008;
-// Marks a field whose real value lives in a Zip64 extra field.
+// Marks a field whose real value lives in a Zip64 record or extra field.
 inline constexpr uint32_t kZip64Marker32 = 0xFFFFFFFF;
+inline constexpr uint16_t kZip64Marker16 = 0xFFFF;
 
 class TEndOfCentralDirectoryRecord {
 public:
@@ -44,13 +46,45 @@ public:
     uint16_t CommentLength = 0;
 };
 
+// Stands right before the end record of a Zip64 archive and points to the
+// Zip64 end record.
+class TZip64EndLocator {
+public:
+    static constexpr size_t kSize = 20;
+    bool Parse(ByteCursor& cursor);
+
+    uint32_t EndRecordDisk = 0;
+    uint64_t EndRecordOffset = 0;
+    uint32_t TotalDisks = 0;
+};
+
+// The 64-bit counterpart of the end record (its fixed 56 bytes; the
+// extensible data after them is not needed).
+class TZip64EndRecord {
+public:
+    static constexpr size_t kSize = 56;
+    bool Parse(ByteCursor& cursor);
+
+    uint64_t RecordSize = 0;
+    uint16_t VersionMadeBy = 0;
+    uint16_t VersionNeeded = 0;
+    uint32_t DiskNumber = 0;
+    uint32_t DirectoryDisk = 0;
+    uint64_t EntriesOnDisk = 0;
+    uint64_t TotalEntries = 0;
+    uint64_t DirectorySize = 0;
+    uint64_t DirectoryOffset = 0;
+};
+
 class TCentralDirectoryFile {
 public:
     static constexpr size_t kFixedSize = 46;
     static constexpr uint32_t kFolderAttribute = 16;  // MS-DOS directory bit of ExternalAttributes
 
-    // Parses the fixed part and the name; positions the cursor after the
-    // extra field and the comment. False on a wrong signature or short bytes.
+    // Parses the fixed part, the name and the Zip64 extra field (for the
+    // fields that carry the marker); positions the cursor after the extra
+    // field and the comment. False on a wrong signature, short bytes, or a
+    // marked field that the extra field does not supply.
     bool Parse(ByteCursor& cursor);
     // A directory member: the MS-DOS directory bit, or a name ending in a
     // slash (writers that leave the attributes zero mark folders only so).
@@ -75,6 +109,15 @@ public:
     uint32_t ExternalAttributes = 0;
     uint32_t LocalHeaderOffset = 0;
     std::string FileName;  // 8-bit bytes as stored
+    // The values in force: the 32-bit fields, or the Zip64 extra field's
+    // values where those carry the marker.
+    uint64_t CompressedSize64 = 0;
+    uint64_t UncompressedSize64 = 0;
+    uint64_t LocalHeaderOffset64 = 0;
+    uint32_t DiskNumber32 = 0;
+
+private:
+    bool ApplyZip64Extra(ByteCursor extra);
 };
 
 class TLocalFile {

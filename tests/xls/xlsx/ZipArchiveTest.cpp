@@ -129,10 +129,50 @@ TEST(ZipArchiveOpen, EntryCountOfTheEndRecordIsNotTrusted) {
     EXPECT_NE(OpenFailure(padded.bytes), "");
 }
 
-TEST(ZipArchiveOpen, RefusesZip64WithAClearReason) {
-    auto z = BuildZip(TwoMembers());
-    PutU32(z.bytes, z.centralOffsets[1] + 24, 0xFFFFFFFF);
-    EXPECT_NE(OpenFailure(z.bytes).find("Zip64"), std::string::npos);
+TEST(ZipArchiveZip64, ReadsTheZip64EndRecordAndExtraFields) {
+    std::string big = Pattern(100000);
+    auto z = BuildZip({{"xl/workbook.xml", "<workbook/>", 8},
+                       {"xl/styles.xml", big, 0},
+                       {"xl/worksheets/sheet1.xml", big, 8, true}},
+                      "comment", true);
+    TSpanStream stream(z.bytes);
+    TXLSXFileReader reader;
+    reader.OpenArchive(stream);
+    EXPECT_TRUE(reader.Archive().Directory().IsZip64());
+    EXPECT_EQ(reader.Archive().Directory().DirectoryOffset(), z.directoryOffset);
+    EXPECT_EQ(ReadAll(*reader.OpenEntry("/xl/workbook.xml")), "<workbook/>");
+    EXPECT_TRUE(ReadAll(*reader.OpenEntry("/xl/styles.xml")) == big);
+    EXPECT_TRUE(ReadAll(*reader.OpenEntry("/xl/worksheets/sheet1.xml")) == big);
+}
+
+TEST(ZipArchiveZip64, RefusesDamagedZip64Records) {
+    using Mutate = std::function<void(test::ZipLayout&)>;
+    struct Row {
+        const char* name;
+        Mutate mutate;
+    };
+    const Row rows[] = {
+        {"locator points past itself", [](auto& z) { PutU32(z.bytes, z.endOffset - 20 + 8, uint32_t(z.endOffset)); }},
+        {"locator points at a huge offset",
+         [](auto& z) { PutU32(z.bytes, z.endOffset - 20 + 12, 0x80000000); }},
+        {"locator on another disk", [](auto& z) { PutU32(z.bytes, z.endOffset - 20 + 4, 1); }},
+        {"Zip64 end record without signature", [](auto& z) { z.bytes[z.zip64EndOffset] = 'Q'; }},
+        {"Zip64 directory offset huge", [](auto& z) { PutU32(z.bytes, z.zip64EndOffset + 48 + 4, 0x10); }},
+        {"Zip64 directory size huge", [](auto& z) { PutU32(z.bytes, z.zip64EndOffset + 40 + 4, 0x10); }},
+        {"extra field missing", [](auto& z) { PutU16(z.bytes, z.centralOffsets[0] + 30, 0); }},
+        {"extra field too short", [](auto& z) { PutU16(z.bytes, z.centralOffsets[1] + 46 + 13 + 2, 16); }},
+        {"extra local offset huge",
+         [](auto& z) { PutU32(z.bytes, z.centralOffsets[1] + 46 + 13 + 4 + 16 + 4, 0x40000000); }},
+        {"extra compressed size huge",
+         [](auto& z) { PutU32(z.bytes, z.centralOffsets[1] + 46 + 13 + 4 + 8 + 4, 0xFFFFFFFF); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto z = BuildZip({{"xl/workbook.xml", "<workbook/>", 8}, {"xl/styles.xml", Pattern(3000), 0}}, "", true);
+        ASSERT_EQ(OpenFailure(z.bytes), "");
+        row.mutate(z);
+        EXPECT_NE(OpenFailure(z.bytes), "");
+    }
 }
 
 TEST(ZipArchiveOpen, FindsTheEndRecordBehindAComment) {

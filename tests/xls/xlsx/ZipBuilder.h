@@ -45,10 +45,14 @@ struct ZipLayout {
     std::vector<size_t> localOffsets;
     std::vector<size_t> centralOffsets;
     size_t directoryOffset = 0;
+    size_t zip64EndOffset = 0;  // Zip64 archives only
     size_t endOffset = 0;
 };
 
-inline ZipLayout BuildZip(const std::vector<ZipMember>& members, const std::string& comment = {}) {
+// With zip64 set, every size and offset field carries the marker and the
+// values live in Zip64 extra fields and the Zip64 end record.
+inline ZipLayout BuildZip(const std::vector<ZipMember>& members, const std::string& comment = {},
+                          bool zip64 = false) {
     ZipLayout z;
     ByteWriter w(z.bytes);
     struct Stored { uint32_t crc; uint32_t csize; uint32_t usize; };
@@ -64,11 +68,17 @@ inline ZipLayout BuildZip(const std::vector<ZipMember>& members, const std::stri
         w.U16(m.method);
         w.U32(0);
         w.U32(m.dataDescriptor ? 0 : s.crc);
-        w.U32(m.dataDescriptor ? 0 : s.csize);
-        w.U32(m.dataDescriptor ? 0 : s.usize);
+        w.U32(zip64 ? 0xFFFFFFFF : m.dataDescriptor ? 0 : s.csize);
+        w.U32(zip64 ? 0xFFFFFFFF : m.dataDescriptor ? 0 : s.usize);
         w.U16(uint16_t(m.name.size()));
-        w.U16(0);
+        w.U16(zip64 ? 20 : 0);
         w.Bytes(m.name.data(), m.name.size());
+        if (zip64) {
+            w.U16(1);
+            w.U16(16);
+            w.U64(m.dataDescriptor ? 0 : s.usize);
+            w.U64(m.dataDescriptor ? 0 : s.csize);
+        }
         w.Bytes(payload.data(), payload.size());
         if (m.dataDescriptor) {
             w.U32(0x08074B50);
@@ -88,25 +98,50 @@ inline ZipLayout BuildZip(const std::vector<ZipMember>& members, const std::stri
         w.U16(m.method);
         w.U32(0);
         w.U32(stored[i].crc);
-        w.U32(stored[i].csize);
-        w.U32(stored[i].usize);
+        w.U32(zip64 ? 0xFFFFFFFF : stored[i].csize);
+        w.U32(zip64 ? 0xFFFFFFFF : stored[i].usize);
         w.U16(uint16_t(m.name.size()));
-        w.U16(0);
+        w.U16(zip64 ? 28 : 0);
         w.U16(0);
         w.U16(0);
         w.U16(0);
         w.U32(m.externalAttributes);
-        w.U32(uint32_t(z.localOffsets[i]));
+        w.U32(zip64 ? 0xFFFFFFFF : uint32_t(z.localOffsets[i]));
         w.Bytes(m.name.data(), m.name.size());
+        if (zip64) {
+            w.U16(1);
+            w.U16(24);
+            w.U64(stored[i].usize);
+            w.U64(stored[i].csize);
+            w.U64(z.localOffsets[i]);
+        }
+    }
+    size_t directorySize = w.Size() - z.directoryOffset;
+    if (zip64) {
+        z.zip64EndOffset = w.Size();
+        w.U32(0x06064B50);
+        w.U64(44);
+        w.U16(45);
+        w.U16(45);
+        w.U32(0);
+        w.U32(0);
+        w.U64(members.size());
+        w.U64(members.size());
+        w.U64(directorySize);
+        w.U64(z.directoryOffset);
+        w.U32(0x07064B50);
+        w.U32(0);
+        w.U64(z.zip64EndOffset);
+        w.U32(1);
     }
     z.endOffset = w.Size();
     w.U32(0x06054B50);
     w.U16(0);
     w.U16(0);
-    w.U16(uint16_t(members.size()));
-    w.U16(uint16_t(members.size()));
-    w.U32(uint32_t(z.endOffset - z.directoryOffset));
-    w.U32(uint32_t(z.directoryOffset));
+    w.U16(zip64 ? 0xFFFF : uint16_t(members.size()));
+    w.U16(zip64 ? 0xFFFF : uint16_t(members.size()));
+    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(directorySize));
+    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(z.directoryOffset));
     w.U16(uint16_t(comment.size()));
     w.Bytes(comment.data(), comment.size());
     return z;
