@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -166,14 +167,31 @@ int RunCommand(const std::string& command, std::string& out) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string TempPath(const std::string& name) {
+namespace {
+
+const std::filesystem::path& TempFolder() {
     static const std::filesystem::path folder = [] {
         std::filesystem::path p = std::filesystem::temp_directory_path() /
                                   ("korvel-writer-tests-" + std::to_string(getpid()));
         std::filesystem::create_directories(p);
         return p;
     }();
-    return (folder / name).string();
+    return folder;
+}
+
+void RemoveTempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(TempFolder(), ignored);
+}
+
+}  // namespace
+
+std::string TempPath(const std::string& name) {
+    // Registered once the folder exists, so it runs before the folder's path is destroyed.
+    // The dumps of the large workbooks take some 100 MB: leave nothing behind.
+    static const bool cleanup = (TempFolder(), std::atexit(RemoveTempFolder) == 0);
+    (void)cleanup;
+    return (TempFolder() / name).string();
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
