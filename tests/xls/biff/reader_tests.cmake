@@ -1,0 +1,6 @@
+korvel_add_test(reader_tests
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_test_support.cpp
+          ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_records_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_open_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_roundtrip_test.cpp
+  LIBS korvel_io)
