@@ -55,12 +55,6 @@ TEST(XmlItemEvents, ClearAndLoadAreSilentAndTheHandlerComesBack) {
     EXPECT_EQ(r.changed, std::vector<std::string>{"after"});
 }
 
-TEST(XmlItemEvents, StandaloneItemsHaveNoParser) {
-    TXMLItem item;
-    item.SetName("free");
-    EXPECT_EQ(item.New().Parser(), nullptr);
-}
-
 TEST(XmlParserEvents, CancellingLoadSaveAndClear) {
     TKRXMLParser parser;
     LoadText(parser, "<a><b/></a>");

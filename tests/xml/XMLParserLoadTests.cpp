@@ -100,15 +100,6 @@ TEST(XmlTagParts, ManyAttributesStayFast) {
     EXPECT_EQ(params[count - 2].Value, std::to_string(count - 1));
 }
 
-TEST(XmlParams, LookupIgnoresCase) {
-    TXMLParams params;
-    params.SetValue("NAME", "k1");
-    EXPECT_EQ(params.Value("name"), "k1");
-    EXPECT_EQ(params.IndexOfName("Name"), 0);
-    EXPECT_EQ(params.Value("other"), "");
-    EXPECT_EQ(params.IndexOfName("other"), -1);
-}
-
 TEST(XmlLoad, BuildsTreeFromFirstElement) {
     TKRXMLParser parser;
     LoadText(parser,
