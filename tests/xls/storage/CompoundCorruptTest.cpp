@@ -49,13 +49,13 @@ struct TDoc {
         return Sector(s) + 128 * (id % per);
     }
     size_t MiniFat(uint32_t m) const { return Sector(U32(kMiniFatStart)) + 4 * m; }
-    uint32_t Id(const char* streamName) const {
+    // The id of the entry named so (ASCII names only).
+    uint32_t Id(const std::string& name) const {
         for (uint32_t id = 1;; ++id) {
             const size_t at = Entry(id);
-            bool same = true;
-            for (size_t i = 0; streamName[i] || b[at + 2 * i]; ++i)
-                same = same && b[at + 2 * i] == uint8_t(streamName[i]);
-            if (same) return id;
+            size_t i = 0;
+            while (i < name.size() && b.at(at + 2 * i) == uint8_t(name[i]) && !b[at + 2 * i + 1]) ++i;
+            if (i == name.size() && !b[at + 2 * i] && !b[at + 2 * i + 1]) return id;
         }
     }
 };
