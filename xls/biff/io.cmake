@@ -1,10 +1,9 @@
 # The readers and writers of workbook files, and the workbook's load/save
-# dispatch. XLSPackageReaderStub.cpp stands in for the Office Open XML reader
-# until it is built; it is removed from this list when that reader is added.
+# dispatch. Zip packages go to the Office Open XML reader of korvel_xlsx
+# (ReadPackageWorkbook, defined in xls/xlsx/XLSXPackageOpen.cpp).
 add_library(korvel_io STATIC
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorkbookIO.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSFileFormat.cpp
-    ${CMAKE_SOURCE_DIR}/xls/biff/XLSPackageReaderStub.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSReadStream.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSRecordText.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSSSTReader.cpp
@@ -18,4 +17,4 @@ add_library(korvel_io STATIC
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorksheetWriter.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSDrawingGroupRecord.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorkbookWriter.cpp)
-target_link_libraries(korvel_io PUBLIC korvel_model korvel_records korvel_storage korvel_crypto)
+target_link_libraries(korvel_io PUBLIC korvel_model korvel_records korvel_storage korvel_crypto korvel_xlsx)
