@@ -48,22 +48,32 @@ int32_t TCentralDirectory::Fail(int32_t code, const char* why) {
     return code;
 }
 
-// Scans the last bytes of the stream backwards for the end record; the last
-// signature whose 22 bytes lie inside the stream is taken.
+// Scans the last bytes of the stream backwards for the end record. The
+// record whose comment runs exactly to the end of the stream is taken (a
+// comment may itself contain the signature); failing that, the last
+// signature whose 22 bytes lie inside the stream (data appended after it).
 bool TCentralDirectory::FindEndRecord(TStream& stream, int64_t size) {
+    constexpr size_t kRecordSize = TEndOfCentralDirectoryRecord::kSize;
     size_t window = static_cast<size_t>(std::min<int64_t>(size, TEndOfCentralDirectoryRecord::kSearchWindow));
     uint64_t windowStart = static_cast<uint64_t>(size) - window;
     std::vector<uint8_t> tail(window);
     if (!ReadAt(stream, windowStart, tail.data(), window)) return false;
-    for (size_t at = window - TEndOfCentralDirectoryRecord::kSize + 1; at-- > 0;) {
+    int64_t lastHit = -1;
+    for (size_t at = window - kRecordSize + 1; at-- > 0;) {
         if (tail[at] != 0x50 || tail[at + 1] != 0x4B || tail[at + 2] != 0x05 || tail[at + 3] != 0x06)
             continue;
-        ByteCursor cursor(tail.data() + at, TEndOfCentralDirectoryRecord::kSize);
-        if (!EndRecord.Parse(cursor)) return false;
-        EndRecord.FoundAt = static_cast<int64_t>(windowStart + at);
-        return true;
+        if (lastHit < 0) lastHit = static_cast<int64_t>(at);
+        ByteCursor cursor(tail.data() + at, kRecordSize);
+        if (EndRecord.Parse(cursor) && at + kRecordSize + EndRecord.CommentLength == window) {
+            lastHit = static_cast<int64_t>(at);
+            break;
+        }
     }
-    return false;
+    if (lastHit < 0) return false;
+    ByteCursor cursor(tail.data() + lastHit, kRecordSize);
+    if (!EndRecord.Parse(cursor)) return false;
+    EndRecord.FoundAt = static_cast<int64_t>(windowStart) + lastHit;
+    return true;
 }
 
 int32_t TCentralDirectory::Read(TStream& stream) {

@@ -189,6 +189,22 @@ TEST(ZipArchiveOpen, FindsTheEndRecordBehindAComment) {
     }
 }
 
+TEST(ZipArchiveOpen, ASignatureInsideTheCommentIsNotTheEndRecord) {
+    // The comment holds a complete fake end record pointing nowhere.
+    std::string fake("PK\x05\x06\0\0\0\0\x01\0\x01\0\x10\0\0\0\xF0\xFF\0\0\0\0", 22);
+    auto z = BuildZip(TwoMembers(), "note " + fake + " end");
+    TSpanStream stream(z.bytes);
+    TZipArchive archive;
+    archive.OpenForReading(stream);
+    EXPECT_EQ(archive.Directory().EndRecord.FoundAt, int64_t(z.endOffset));
+    EXPECT_EQ(archive.Entries().Count(), 2u);
+
+    // Bytes appended after the archive: the last record still counts.
+    auto appended = BuildZip(TwoMembers());
+    appended.bytes.insert(appended.bytes.end(), 40, 'x');
+    EXPECT_EQ(OpenFailure(appended.bytes), "");
+}
+
 TEST(ZipArchiveOpen, ACommentLongerThanTheSearchWindowHidesTheEndRecord) {
     auto z = BuildZip(TwoMembers(), std::string(65535, 'c'));
     z.bytes.push_back('!');  // trailing garbage pushes the record out of reach
