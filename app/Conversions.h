@@ -13,6 +13,8 @@ void ConvertListFileToWorkbook(const std::string& argument, const std::string& e
 // The preferences file -> folder + "list.xls".
 void ConvertPreferencesToWorkbook(const std::string& argument, const std::string& executableFolder);
 // A ".xls" workbook -> folder + "android/..." and folder + "iphone/settings.dat".
-void ConvertWorkbookToMobile(const std::string& argument, const std::string& executableFolder);
+// Returns the exit code: 0 when converted; 1 when the workbook cannot be read
+// or has no sheet, which is told in an "ERROR" box before any output exists.
+int ConvertWorkbookToMobile(const std::string& argument, const std::string& executableFolder);
 
 }  // namespace korvel

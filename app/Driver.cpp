@@ -43,7 +43,7 @@ int RunDriver(const std::vector<std::string>& arguments, const std::string& exec
     }
     if (executableFolder.empty()) throw EKorvelError("Cannot determine the folder of the executable");
     switch (kind) {
-    case ArgumentKind::Workbook: ConvertWorkbookToMobile(argument, executableFolder); break;
+    case ArgumentKind::Workbook: return ConvertWorkbookToMobile(argument, executableFolder);
     case ArgumentKind::ListFile: ConvertListFileToWorkbook(argument, executableFolder); break;
     case ArgumentKind::Preferences: ConvertPreferencesToWorkbook(argument, executableFolder); break;
     case ArgumentKind::Missing:

@@ -25,7 +25,7 @@ ArgumentKind ClassifyArgument(std::string_view argument);
 
 // Runs the driver on the arguments after the program name (only the first is
 // looked at). Returns the exit code, 0 after a message box or a completed
-// conversion. Errors of the conversions propagate to the caller, which shows
+// conversion, 1 after the box telling that a workbook could not be read. Errors of the conversions propagate to the caller, which shows
 // the failure box (see RunWithFailureBox). The executable folder must end with
 // its separator; an empty one is refused with an error before any output.
 int RunDriver(const std::vector<std::string>& arguments, const std::string& executableFolder);

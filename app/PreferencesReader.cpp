@@ -25,11 +25,12 @@ EntryIndex IndexEntries(const TXMLItem& root) {
     return index;
 }
 
-std::optional<std::string> EntryText(const EntryIndex& index, std::string& key, const std::string& name, char suffix) {
+// The value of the entry keyed name + suffix, decoded from UTF-8 to ANSI.
+std::optional<std::string> EntryValue(const EntryIndex& index, std::string& key, const std::string& name, char suffix) {
     key.assign(name).push_back(suffix);
     auto found = index.find(key);
     if (found == index.end()) return std::nullopt;
-    return found->second->Text();
+    return WideToAnsi(Utf8ToUtf16(found->second->Text()));
 }
 }  // namespace
 
@@ -49,9 +50,9 @@ std::vector<TPreferencesDevice> ReadPreferencesDevices(const TXMLItem& root) {
     devices.reserve(names.size());
     for (std::string& name : names) {
         TPreferencesDevice device;
-        device.u = EntryText(index, key, name, 'U');
-        device.p = EntryText(index, key, name, 'P');
-        if (auto s = EntryText(index, key, name, 'S')) device.s = WideToAnsi(Utf8ToUtf16(*s));
+        device.u = EntryValue(index, key, name, 'U');
+        device.p = EntryValue(index, key, name, 'P');
+        device.s = EntryValue(index, key, name, 'S');
         device.name = std::move(name);
         devices.push_back(std::move(device));
     }

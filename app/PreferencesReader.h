@@ -13,8 +13,9 @@ namespace korvel {
 
 struct TPreferencesDevice {
     std::string name;
-    // Absent when the file has no entry for the key. U and P are the entry
-    // texts as the parser delivers them; S is decoded from UTF-8 to ANSI.
+    // Absent when the file has no entry for the key. The file keeps values
+    // in UTF-8 (the writer encodes all three so), so each is decoded from
+    // UTF-8 to ANSI; a character without an ANSI form becomes '?'.
     std::optional<std::string> u;
     std::optional<std::string> p;
     std::optional<std::string> s;

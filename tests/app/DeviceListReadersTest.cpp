@@ -83,14 +83,17 @@ TEST_F(PreferencesReaderTest, QuotedNamesKeepTheirQuotes) {
     EXPECT_EQ(devices[0].u, std::nullopt);
 }
 
-TEST_F(PreferencesReaderTest, OnlySIsDecodedFromUtf8) {
+// The file is UTF-8 throughout and the writer encodes U, P and S alike, so
+// all three are decoded; names are never converted.
+TEST_F(PreferencesReaderTest, ValuesAreDecodedFromUtf8) {
     auto devices = Read(
-        "<string name=\"kU\">K\xc3\xbc</string>\n"
-        "<string name=\"kS\">K\xc3\xbc" "che \xe4\xb8\xad</string>\n"
-        "<string name=\"kP\"></string>\n"
-        "<string name=\"seq\">k</string>\n");
+        "<string name=\"k\xc3\xbcU\">K\xc3\xbc</string>\n"
+        "<string name=\"k\xc3\xbcS\">K\xc3\xbc" "che \xe4\xb8\xad</string>\n"
+        "<string name=\"k\xc3\xbcP\"></string>\n"
+        "<string name=\"seq\">k\xc3\xbc</string>\n");
     ASSERT_EQ(devices.size(), 1u);
-    EXPECT_EQ(devices[0].u, Opt("K\xc3\xbc"));
+    EXPECT_EQ(devices[0].name, "k\xc3\xbc");
+    EXPECT_EQ(devices[0].u, Opt("K\xfc"));
     EXPECT_EQ(devices[0].s, Opt("K\xfc" "che ?"));  // no form in 1252: the default character
     EXPECT_EQ(devices[0].p, Opt(""));
 }

@@ -100,7 +100,7 @@ TEST_F(DriverTest, OnlyTheFirstArgumentCounts) {
 }
 
 TEST_F(DriverTest, ExistingFilesOfKnownKindsGoToTheirConversion) {
-    for (const char* name : {"any.xls", "SETTINGS.DAT", "com.velmorak.zKestra_preferences.xml"}) {
+    for (const char* name : {"SETTINGS.DAT", "com.velmorak.zKestra_preferences.xml"}) {
         boxes_.clear();
         Run({folder_.Write(name, "")});
         for (const auto& box : boxes_) {
@@ -108,6 +108,11 @@ TEST_F(DriverTest, ExistingFilesOfKnownKindsGoToTheirConversion) {
             EXPECT_NE(box.first, "Warning") << name;
         }
     }
+    // An empty file is no workbook: the workbook conversion says so and fails.
+    boxes_.clear();
+    std::string workbook = folder_.Write("any.xls", "");
+    EXPECT_EQ(Run({workbook}), 1);
+    EXPECT_EQ(boxes_, (Boxes{{"ERROR", "The workbook \"" + workbook + "\" could not be read: it is not a workbook."}}));
 }
 
 // Runs the built korvel binary in `folder`; returns its exit code, standard error and output.
