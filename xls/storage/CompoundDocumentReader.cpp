@@ -87,7 +87,8 @@ int32_t TCompoundDocumentReader::OpenFromStream(TStream& source) {
 
 int32_t TCompoundDocumentReader::OpenBytes(std::vector<uint8_t> bytes) {
     Close();
-    bytes_ = std::move(bytes);
+    file_ = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+    bytes_ = *file_;
     const int32_t result = Load();
     if (result != kStorageOk) {
         Close();
@@ -99,8 +100,9 @@ int32_t TCompoundDocumentReader::OpenBytes(std::vector<uint8_t> bytes) {
 
 void TCompoundDocumentReader::Close() {
     open_ = false;
-    bytes_.clear();
-    bytes_.shrink_to_fit();
+    ++generation_;
+    file_.reset();
+    bytes_ = {};
     header_ = TCompoundHeader();
     fat_.clear();
     entries_.clear();
@@ -112,7 +114,7 @@ void TCompoundDocumentReader::Close() {
 }
 
 TCompoundStorageReader TCompoundDocumentReader::Root() const {
-    return open_ ? TCompoundStorageReader(this, 0) : TCompoundStorageReader();
+    return open_ ? TCompoundStorageReader(this, 0, generation_) : TCompoundStorageReader();
 }
 
 int32_t TCompoundDocumentReader::Load() {
@@ -364,7 +366,7 @@ int32_t TCompoundDocumentReader::MapMiniStream(const TDirEntry& entry,
 // ---- storage handle -------------------------------------------------------
 
 bool TCompoundStorageReader::IsValid() const {
-    return doc_ && doc_->open_;
+    return doc_ && doc_->open_ && doc_->generation_ == generation_;
 }
 
 std::u16string TCompoundStorageReader::Name() const {
@@ -399,7 +401,7 @@ int32_t TCompoundStorageReader::OpenStorage(std::u16string_view name,
     const uint32_t id = FindChild(name);
     if (id == kNoStream) return kStorageNotFound;
     if (doc_->entries_[id].Type != TEntryType::Storage) return kStorageWrongType;
-    out = TCompoundStorageReader(doc_, id);
+    out = TCompoundStorageReader(doc_, id, generation_);
     return kStorageOk;
 }
 
@@ -415,7 +417,7 @@ int32_t TCompoundStorageReader::OpenStream(std::u16string_view name,
     const int32_t result = doc_->MapStream(entry, segments);
     if (result != kStorageOk) return result;
     out = std::make_unique<TCompoundStreamReader>(
-        std::span<const uint8_t>(doc_->bytes_.data(), doc_->bytes_.size()), std::move(segments),
+        doc_->file_, std::move(segments),
         entry.Size);
     return kStorageOk;
 }

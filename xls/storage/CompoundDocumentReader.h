@@ -5,7 +5,9 @@
 // and mini stream are loaded too, but a fault in them only fails the streams
 // that live there. Nothing in the file is trusted: every sector number is
 // checked against the file, every chain walk remembers the sectors it visited,
-// and no allocation is larger than the file itself.
+// every directory entry may be reached once only, and no allocation is larger
+// than the file itself. The red-black colours are not checked: other writers
+// often get them wrong, and reading does not depend on them.
 //
 // Typical use:
 //   TCompoundDocumentReader doc;
@@ -37,8 +39,9 @@ struct TCompoundElement {
 
 class TCompoundDocumentReader;
 
-// A storage (the root or a sub-storage) of an open document: a light handle,
-// valid while its document stays open and alive.
+// A storage (the root or a sub-storage) of an open document: a light handle.
+// Its document must outlive it; once the document is closed or reopened the
+// handle is invalid and every operation answers kStorageNotOpen.
 class TCompoundStorageReader {
 public:
     TCompoundStorageReader() = default;
@@ -72,13 +75,14 @@ public:
 
 private:
     friend class TCompoundDocumentReader;
-    TCompoundStorageReader(const TCompoundDocumentReader* doc, uint32_t entry)
-        : doc_(doc), entry_(entry) {}
+    TCompoundStorageReader(const TCompoundDocumentReader* doc, uint32_t entry, uint64_t generation)
+        : doc_(doc), entry_(entry), generation_(generation) {}
     // The child entry of that name, or kNoStream.
     uint32_t FindChild(std::u16string_view name) const;
 
     const TCompoundDocumentReader* doc_ = nullptr;
     uint32_t entry_ = kNoStream;
+    uint64_t generation_ = 0;  // the document's open count when the handle was made
 };
 
 class TCompoundDocumentReader {
@@ -98,7 +102,8 @@ public:
     // Opens a document held in memory (taken over by the reader).
     // Results as OpenFile, without kStorageFileError.
     int32_t OpenBytes(std::vector<uint8_t> bytes);
-    // Closes the document; handles and streams taken from it must not be used after.
+    // Closes the document. Storage handles taken from it become invalid;
+    // streams already opened keep working (they share the bytes).
     void Close();
 
     bool IsOpen() const { return open_; }
@@ -131,9 +136,11 @@ private:
     // Copies one sector into dst (SectorSize bytes); bytes past the end of the file become fill.
     void CopySector(uint32_t sector, uint8_t* dst, uint8_t fill) const;
 
-    std::vector<uint8_t> bytes_;
+    std::shared_ptr<const std::vector<uint8_t>> file_;
+    std::span<const uint8_t> bytes_;  // *file_
     TCompoundHeader header_;
     bool open_ = false;
+    uint64_t generation_ = 0;  // counts opens and closes, to retire old handles
     std::vector<uint32_t> fat_;
     std::vector<TDirEntry> entries_;
     std::vector<std::vector<uint32_t>> children_;  // per storage entry, in name order

@@ -5,9 +5,9 @@
 
 namespace korvel {
 
-TCompoundStreamReader::TCompoundStreamReader(std::span<const uint8_t> document,
+TCompoundStreamReader::TCompoundStreamReader(std::shared_ptr<const std::vector<uint8_t>> document,
                                              std::vector<TStreamSegment> segments, uint64_t size)
-    : document_(document), segments_(std::move(segments)), size_(size) {}
+    : document_(std::move(document)), segments_(std::move(segments)), size_(size) {}
 
 size_t TCompoundStreamReader::SegmentAt(uint64_t streamOffset) const {
     auto it = std::upper_bound(
@@ -25,7 +25,7 @@ size_t TCompoundStreamReader::Read(void* buffer, size_t count) {
         const TStreamSegment& seg = segments_[i];
         const uint64_t within = pos_ + done - seg.StreamOffset;
         const uint64_t take = std::min(seg.Length - within, wanted - done);
-        std::memcpy(dst + done, document_.data() + seg.FileOffset + within, take);
+        std::memcpy(dst + done, document_->data() + seg.FileOffset + within, take);
         done += take;
     }
     pos_ += done;
@@ -46,7 +46,7 @@ int64_t TCompoundStreamReader::Seek(int64_t offset, SeekOrigin origin) {
 void TCompoundStreamReader::ReadAll(std::vector<uint8_t>& out) const {
     out.resize(size_);
     for (const TStreamSegment& seg : segments_)
-        std::memcpy(out.data() + seg.StreamOffset, document_.data() + seg.FileOffset, seg.Length);
+        std::memcpy(out.data() + seg.StreamOffset, document_->data() + seg.FileOffset, seg.Length);
 }
 
 }  // namespace korvel

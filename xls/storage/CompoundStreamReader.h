@@ -3,12 +3,12 @@
 // Made by TCompoundStorageReader::OpenStream after the stream's whole chain was
 // checked, so every byte it hands out lies inside the document: reads return
 // the count of bytes read and are short only at the end of the stream. It
-// refers to the document's bytes, which must stay alive and open while the
-// stream is used. Writing is refused.
+// shares the document's bytes, so it stays usable after its document is
+// closed or destroyed. Writing is refused.
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <memory>
 #include <vector>
 
 #include "platform/Stream.h"
@@ -26,8 +26,8 @@ class TCompoundStreamReader : public TStream {
 public:
     // Precondition: the segments are in stream order, cover [0, size) without
     // gaps and lie inside document.
-    TCompoundStreamReader(std::span<const uint8_t> document, std::vector<TStreamSegment> segments,
-                          uint64_t size);
+    TCompoundStreamReader(std::shared_ptr<const std::vector<uint8_t>> document,
+                          std::vector<TStreamSegment> segments, uint64_t size);
 
     size_t Read(void* buffer, size_t count) override;
     size_t Write(const void*, size_t) override { return 0; }
@@ -41,7 +41,7 @@ public:
 private:
     size_t SegmentAt(uint64_t streamOffset) const;
 
-    std::span<const uint8_t> document_;
+    std::shared_ptr<const std::vector<uint8_t>> document_;
     std::vector<TStreamSegment> segments_;
     uint64_t size_;
     uint64_t pos_ = 0;

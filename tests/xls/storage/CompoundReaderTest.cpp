@@ -224,16 +224,30 @@ TEST(CompoundReader, OpensFromACallersStream) {
     EXPECT_EQ(reader.OpenFromStream(empty), kStorageNotCompound);
 }
 
-TEST(CompoundReader, ReopeningReplacesTheDocument) {
+TEST(CompoundReader, ReopeningRetiresOldHandlesButNotOpenStreams) {
     TCompoundDocumentReader reader;
+    ASSERT_EQ(reader.OpenFile(test::FixturePath("tiny-libreoffice.xls")), kStorageOk);
+    const TCompoundStorageReader oldRoot = reader.Root();
+    std::unique_ptr<TCompoundStreamReader> stream;
+    ASSERT_EQ(oldRoot.OpenStream(u"Workbook", stream), kStorageOk);
+    std::vector<uint8_t> before;
+    stream->ReadAll(before);
+
     ASSERT_EQ(reader.OpenFile(test::FixturePath("tiny-sheetjs-biff5.xls")), kStorageOk);
     std::vector<uint8_t> bytes;
+    EXPECT_FALSE(oldRoot.IsValid());
+    EXPECT_EQ(oldRoot.ReadStream(u"Book", bytes), kStorageNotOpen);
+    EXPECT_EQ(reader.Root().ReadStream(u"Workbook", bytes), kStorageNotFound);
     EXPECT_EQ(reader.Root().ReadStream(u"Book", bytes), kStorageOk);
-    ASSERT_EQ(reader.OpenFile(test::FixturePath("tiny-xlwt.xls")), kStorageOk);
-    EXPECT_EQ(reader.Root().ReadStream(u"Book", bytes), kStorageNotFound);
-    EXPECT_EQ(reader.Root().ReadStream(u"Workbook", bytes), kStorageOk);
     reader.Close();
-    EXPECT_EQ(reader.Root().ReadStream(u"Workbook", bytes), kStorageNotOpen);
+    EXPECT_EQ(reader.Root().ReadStream(u"Book", bytes), kStorageNotOpen);
+
+    // A stream opened before keeps its document's bytes.
+    std::vector<uint8_t> after(before.size() + 10);
+    EXPECT_EQ(stream->Seek(0, SeekOrigin::Begin), 0);
+    after.resize(stream->Read(after.data(), after.size()));
+    EXPECT_EQ(after.size(), 1662u);
+    EXPECT_TRUE(after == before);
 }
 
 }  // namespace
