@@ -17,6 +17,7 @@ namespace {
 const std::string kPython = "/usr/bin/python3";
 const std::string kOracleDump = KORVEL_SOURCE_DIR "/tests/tools/oracle-dump.py";
 const std::string kMakeWorkbook = KORVEL_SOURCE_DIR "/tests/app/make_workbook.py";
+const std::string kFixtureDevices = KORVEL_SOURCE_DIR "/tests/app/fixture_devices.py";
 
 int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
@@ -176,6 +177,26 @@ bool MakeWorkbook(const std::string& path, const std::string& specJson) {
     bool made = ExitCodeOf(std::system(command.c_str())) == 0;
     std::filesystem::remove(specPath);
     return made;
+}
+
+std::vector<Device> FixtureDevices(const std::string& expectedDump, int rows) {
+    int exitCode = -1;
+    std::string lines = CaptureOutput(
+        kPython + " " + Quoted(kFixtureDevices) + " " + Quoted(expectedDump) + " " + std::to_string(rows), exitCode);
+    std::vector<Device> devices;
+    if (exitCode != 0) return devices;
+    size_t start = 0;
+    for (size_t end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string fields[4];
+        size_t at = start;
+        for (int i = 0; i < 4; ++i) {
+            size_t stop = i < 3 ? lines.find('\t', at) : end;
+            fields[i] = lines.substr(at, stop - at);
+            at = stop + 1;
+        }
+        devices.push_back({fields[0], fields[1], fields[2], fields[3]});
+    }
+    return devices;
 }
 
 bool HaveOracle() {

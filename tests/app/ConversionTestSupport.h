@@ -56,6 +56,10 @@ bool MakeWorkbook(const std::string& path, const std::string& specJson);
 // JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& text);
 
+// The devices of rows 1 to `rows` of a fixture's expected cell dump (see
+// fixture_devices.py); empty when the tool fails.
+std::vector<Device> FixtureDevices(const std::string& expectedDump, int rows);
+
 // True when /usr/bin/python3 has xlrd and xlwt (the tests that need them skip otherwise).
 bool HaveOracle();
 

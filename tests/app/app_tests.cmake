@@ -15,6 +15,7 @@ korvel_add_test(conversion_tests
   SOURCES
     ${CMAKE_SOURCE_DIR}/tests/app/ConversionTestSupport.cpp
     ${CMAKE_SOURCE_DIR}/tests/app/ToWorkbookTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/ToMobileTest.cpp
   LIBS korvel_common)
 target_compile_definitions(conversion_tests PRIVATE KORVEL_BINARY="$<TARGET_FILE:korvel>")
 add_dependencies(conversion_tests korvel)
