@@ -1,4 +1,4 @@
-korvel_add_test(reader_tests
+korvel_add_test(korvel_biff_reader_tests
   SOURCES ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_test_support.cpp
           ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_records_test.cpp
           ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_open_test.cpp
