@@ -25,11 +25,10 @@ inline constexpr int32_t kFileUnknown = -1;
 // kFileUnknown. Leaves the stream at position 0.
 int32_t DetectFileFormat(TStream& stream);
 
-// The reader of zip packages (Office Open XML workbooks): reads the package
-// from stream into workbook and sets fileFormat. Results: 1, or the package
-// reader's failure codes. Until that reader is part of the build, every
-// package is answered with kXLSUnknownFormat (-3000) and the workbook is left
-// as it was.
+// The reader of zip packages (Office Open XML workbooks, xls/xlsx/XLSXReader.h):
+// reads the package from stream into workbook and on success sets fileFormat
+// to kXLSFormatXlsx (9). Results: 1, or -1 when the package cannot be read
+// (what was read before the failure stays in the workbook).
 int32_t ReadPackageWorkbook(TXLSWorkbook& workbook, TStream& stream, const std::u16string& password,
                             int32_t& fileFormat);
 

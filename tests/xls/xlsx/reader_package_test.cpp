@@ -1,0 +1,370 @@
+// The package reader on small packages whose XML is written out here: what
+// each kind of cell, row and sheet setting becomes in the model, and which
+// damage fails the read.
+#include <gtest/gtest.h>
+
+#include "tests/xls/xlsx/ReaderTestPackage.h"
+#include "xls/model/XLSRange.h"
+#include "xls/model/XLSStyles.h"
+#include "xls/model/XLSWorkSheets.h"
+#include "xls/model/XLSWorksheet.h"
+
+namespace korvel {
+namespace {
+
+using test::ReadPackageBytes;
+using test::SharedStringsXml;
+using test::TestPackage;
+
+// Value of the 1-based cell (row, col) of the first sheet.
+Variant CellAt(TXLSWorkbook& workbook, int32_t row, int32_t col, int32_t sheet = 1) {
+    return workbook.Sheets().Items(sheet)->GetCellValue(row - 1, col - 1);
+}
+
+TestPackage OneSheet(const std::string& data) {
+    TestPackage package;
+    package.sheets.push_back({"Data", data, "", "", ""});
+    return package;
+}
+
+TEST(XLSXReaderCells, NumbersWithoutSharedStrings) {
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(OneSheet(R"(<row r="3"><c r="$C$3"><v>1.5</v></c><c r="D3" t="n"><v>-2E3</v></c></row>)").Bytes(), workbook), 1);
+    ASSERT_EQ(workbook.Sheets().Count(), 1);
+    EXPECT_EQ(workbook.Sheets().Items(1)->Name(), u"Data");
+    EXPECT_EQ(CellAt(workbook, 3, 3), Variant(1.5));
+    EXPECT_EQ(CellAt(workbook, 3, 4), Variant(-2000.0));
+    EXPECT_TRUE(CellAt(workbook, 1, 1).IsNull());
+}
+
+TEST(XLSXReaderCells, SharedStringsJoinRunsAndDropPhoneticText) {
+    TestPackage package = OneSheet(
+        R"(<row r="2"><c r="B2" t="s"><v>0</v></c><c r="C2" t="s"><v>1</v></c><c r="D2" t="s"><v>2</v></c><c r="E2" t="s"><v>7</v></c></row>)");
+    package.sharedStrings = SharedStringsXml(
+        R"(<si><r><rPr><b/></rPr><t>ab</t></r><r><t>cd</t></r></si>)"
+        R"(<si><t>=SUM(1,2)</t><rPh sb="0" eb="1"><t>reading</t></rPh></si>)"
+        R"(<si><t xml:space="preserve"> a &amp; b </t></si>)",
+        R"(count="4" uniqueCount="3")");
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook), 1);
+    EXPECT_EQ(CellAt(workbook, 2, 2), Variant(u"abcd"));
+    // A text that begins with "=" stays that text.
+    EXPECT_EQ(CellAt(workbook, 2, 3), Variant(u"=SUM(1,2)"));
+    EXPECT_EQ(CellAt(workbook, 2, 4), Variant(u" a & b "));
+    // An index beyond the table gives the empty text.
+    EXPECT_EQ(CellAt(workbook, 2, 5), Variant(u""));
+}
+
+TEST(XLSXReaderCells, SharedStringsWithoutOrWithWrongUniqueCount) {
+    for (const char* attributes : {"", R"(uniqueCount="1")", R"(uniqueCount="9")"}) {
+        TestPackage package = OneSheet(R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c></row>)");
+        package.sharedStrings = SharedStringsXml("<si><t>first</t></si><si><t>second</t></si>", attributes);
+        TXLSWorkbook workbook;
+        std::string failure;
+        ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook, &failure), 1) << attributes << ": " << failure;
+        EXPECT_EQ(CellAt(workbook, 1, 1), Variant(u"first")) << attributes;
+        EXPECT_EQ(CellAt(workbook, 1, 2), Variant(u"second")) << attributes;
+    }
+}
+
+TEST(XLSXReaderCells, EveryValueType) {
+    TXLSWorkbook workbook;
+    const std::string data =
+        R"(<row r="1">)"
+        R"(<c r="A1" t="b"><v>true</v></c><c r="B1" t="b"><v>0</v></c><c r="C1" t="b"><v>1</v></c>)"
+        R"(<c r="D1" t="str"><v>plain</v></c>)"
+        R"(<c r="E1" t="inlineStr"><is><r><t>in</t></r><r><t>line</t></r></is></c>)"
+        R"(<c r="F1" t="e"><v>#DIV/0!</v></c>)"
+        R"(<c r="G1" t="d"><v>2024-02-29T12:00:00</v></c>)"
+        R"(<c r="H1" s="0"><v>abc</v></c>)"
+        R"(<c r="I1" t="str"><v></v></c>)"
+        R"(<c r="J1" t="inlineStr"><is><t>=1+1</t></is></c>)"
+        R"(<c r="K1"/>)"
+        R"(</row>)";
+    ASSERT_EQ(ReadPackageBytes(OneSheet(data).Bytes(), workbook), 1);
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant(true));
+    EXPECT_EQ(CellAt(workbook, 1, 2), Variant(false));
+    EXPECT_EQ(CellAt(workbook, 1, 3), Variant(true));
+    EXPECT_EQ(CellAt(workbook, 1, 4), Variant(u"plain"));
+    EXPECT_EQ(CellAt(workbook, 1, 5), Variant(u"inline"));
+    EXPECT_TRUE(CellAt(workbook, 1, 6).IsNull());  // error values are not kept
+    EXPECT_EQ(CellAt(workbook, 1, 7), Variant::Date(45351.5));
+    EXPECT_TRUE(CellAt(workbook, 1, 8).IsNull());  // not a number
+    EXPECT_EQ(CellAt(workbook, 1, 10), Variant(u"=1+1"));
+    EXPECT_TRUE(CellAt(workbook, 1, 11).IsNull());
+}
+
+TEST(XLSXReaderCells, FormulaCellsKeepTheirCachedValues) {
+    TXLSWorkbook workbook;
+    const std::string data =
+        R"(<row r="1"><c r="A1"><f>6*7</f><v>42</v></c><c r="B1" t="str"><f>CONCATENATE("ab","cd")</f><v>abcd</v></c>)"
+        R"(<c r="C1" t="b"><f>A1&gt;B1</f><v>0</v></c><c r="D1" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="E1"><f>A1</f></c></row>)"
+        R"(<row r="2"><c r="A2"><f t="shared" ref="A2:A3" si="0">A1+1</f><v>43</v></c></row>)"
+        R"(<row r="3"><c r="A3"><f t="shared" si="0"/><v>44</v></c></row>)";
+    ASSERT_EQ(ReadPackageBytes(OneSheet(data).Bytes(), workbook), 1);
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant(42.0));
+    EXPECT_EQ(CellAt(workbook, 1, 2), Variant(u"abcd"));
+    EXPECT_EQ(CellAt(workbook, 1, 3), Variant(false));
+    EXPECT_TRUE(CellAt(workbook, 1, 4).IsNull());
+    EXPECT_TRUE(CellAt(workbook, 1, 5).IsNull());
+    EXPECT_EQ(CellAt(workbook, 2, 1), Variant(43.0));
+    EXPECT_EQ(CellAt(workbook, 3, 1), Variant(44.0));
+}
+
+TEST(XLSXReaderCells, RowsAndCellsWithoutReferencesFollowThePreviousOnes) {
+    TXLSWorkbook workbook;
+    const std::string data =
+        R"(<row><c><v>1</v></c><c><v>2</v></c></row>)"            // row 1: A1, B1
+        R"(<row><c><v>3</v></c><c r="D2"><v>4</v></c><c><v>5</v></c></row>)"  // row 2: A2, D2, E2
+        R"(<row r="5"><c><v>6</v></c></row>)"                        // A5
+        R"(<row><c r="bad"><v>7</v></c></row>)";                     // row 6, first column
+    ASSERT_EQ(ReadPackageBytes(OneSheet(data).Bytes(), workbook), 1);
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant(1.0));
+    EXPECT_EQ(CellAt(workbook, 1, 2), Variant(2.0));
+    EXPECT_EQ(CellAt(workbook, 2, 1), Variant(3.0));
+    EXPECT_EQ(CellAt(workbook, 2, 4), Variant(4.0));
+    EXPECT_EQ(CellAt(workbook, 2, 5), Variant(5.0));
+    EXPECT_EQ(CellAt(workbook, 5, 1), Variant(6.0));
+    EXPECT_EQ(CellAt(workbook, 6, 1), Variant(7.0));
+    EXPECT_EQ(workbook.Sheets().Items(1)->CellHeap().CellCount(), 7u);
+}
+
+TEST(XLSXReaderCells, PositionsBeyondTheModelAreLeftOut) {
+    TXLSWorkbook workbook;
+    const std::string data =
+        R"(<row r="1048576"><c r="XFD1048576"><v>1</v></c><c><v>2</v></c></row>)"
+        R"(<row><c><v>3</v></c></row><row r="9999999"><c><v>4</v></c></row>)";
+    ASSERT_EQ(ReadPackageBytes(OneSheet(data).Bytes(), workbook), 1);
+    EXPECT_EQ(CellAt(workbook, 1048576, 16384), Variant(1.0));
+    EXPECT_EQ(workbook.Sheets().Items(1)->CellHeap().CellCount(), 1u);
+}
+
+std::string StylesXml(const std::string& cellXfs, const std::string& numFmts = "") {
+    return "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + test::kMainNs + "\">" + numFmts +
+           R"(<fonts count="2"><font><sz val="11"/><name val="Calibri"/></font>)"
+           R"(<font><b/><i val="0"/><u/><sz val="14"/><color rgb="FFFF0000"/><name val="Arial"/></font></fonts>)"
+           R"(<fills count="2"><fill><patternFill patternType="none"/></fill><fill><patternFill patternType="solid"><fgColor rgb="FF00FF00"/></patternFill></fill></fills>)"
+           R"(<borders count="2"><border/><border diagonalUp="1"><left style="thin"/><bottom style="double"><color indexed="10"/></bottom></border></borders>)"
+           R"(<cellStyleXfs count="2"><xf numFmtId="0" fontId="0"/><xf numFmtId="0" fontId="1"/></cellStyleXfs>)" +
+           cellXfs + R"(<cellStyles><cellStyle name="Normal" xfId="0" builtinId="0"/><cellStyle name="Mine" xfId="1"/></cellStyles>)"
+           "</styleSheet>";
+}
+
+TEST(XLSXReaderStyles, CellFormatsAreNumberedAfterTheStyleFormats) {
+    TestPackage package = OneSheet(R"(<row r="1"><c r="A1" s="1"><v>45351</v></c><c r="B1" s="2"><v>6</v></c><c r="C1"><v>7</v></c></row>)");
+    package.styles = StylesXml(
+        R"(<cellXfs count="3"><xf numFmtId="0" fontId="0" xfId="0"/>)"
+        R"(<xf numFmtId="14" fontId="1" fillId="1" borderId="1" xfId="1" applyFont="1"><alignment horizontal="center" vertical="top" wrapText="1" indent="2"/><protection locked="0" hidden="1"/></xf>)"
+        R"(<xf numFmtId="164" fontId="0"/></cellXfs>)",
+        R"(<numFmts count="1"><numFmt numFmtId="164" formatCode="0.000&quot;x&quot;"/></numFmts>)");
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook), 1);
+    IXLSWorksheet& sheet = *workbook.Sheets().Items(1);
+    const TXLSStyleXFs& styles = workbook.Styles();
+    // The style XF maximum is 1: cellXfs 1 is model XF 22, cellXfs 2 is 23.
+    EXPECT_EQ(sheet.CellXF(0, 0), 22);
+    EXPECT_EQ(sheet.CellXF(0, 1), 23);
+    bool own = true;
+    EXPECT_EQ(sheet.CellXF(0, 2, &own), kDefaultCellXF);
+    EXPECT_FALSE(own);
+    const TXLSStyleXF& dated = styles.XF(22);
+    EXPECT_EQ(dated.numFormat, 14);
+    EXPECT_EQ(dated.parent, 21);
+    EXPECT_EQ(dated.horizontalAlign, 2);
+    EXPECT_EQ(dated.verticalAlign, 0);
+    EXPECT_TRUE(dated.wrap);
+    EXPECT_EQ(dated.indent, 2);
+    EXPECT_EQ(dated.protection, 2);
+    const TXLSStyleFont& font = styles.Fonts().Font(dated.font);
+    EXPECT_TRUE(font.bold);
+    EXPECT_FALSE(font.italic);
+    EXPECT_EQ(font.underline, 1);
+    EXPECT_EQ(font.height, 280);
+    EXPECT_EQ(font.name, u"Arial");
+    EXPECT_EQ(font.color, TXLSStyleColor::FromRGB(0x0000FF));
+    EXPECT_EQ(styles.Fills().Fill(dated.fill).pattern, 1);
+    EXPECT_EQ(styles.Fills().Fill(dated.fill).foreground, TXLSStyleColor::FromRGB(0x00FF00));
+    const TXLSStyleBorder& border = styles.Borders().Border(dated.border);
+    EXPECT_EQ(border.left.style, 1);
+    EXPECT_EQ(border.bottom.style, 6);
+    EXPECT_EQ(border.bottom.color, TXLSStyleColor::FromIndex(10));
+    EXPECT_TRUE(border.diagonalUp);
+    EXPECT_TRUE(styles.XF(21).IsStyle());
+    EXPECT_EQ(styles.XF(15).numFormat, 0);
+    EXPECT_EQ(styles.NumFormats().FormatText(164), u"0.000\"x\"");
+    EXPECT_TRUE(styles.IsDateFormat(22));
+    EXPECT_FALSE(styles.IsDateFormat(23));
+    // The date-formatted number reads as a date.
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant::Date(45351));
+    EXPECT_EQ(CellAt(workbook, 1, 2), Variant(6.0));
+}
+
+TEST(XLSXReaderStyles, Date1904NumbersWithDateFormatsGain1462Days) {
+    TestPackage package = OneSheet(
+        R"(<row r="1"><c r="A1" s="1"><v>0</v></c><c r="B1"><v>0</v></c><c r="C1" t="str"><v>0</v></c><c r="D1" t="d"><v>2024-02-29</v></c></row>)"
+        R"(<row r="2" s="1" customFormat="1"><c r="A2"><v>1</v></c></row>)");
+    package.workbookExtra = R"(<workbookPr date1904="1"/>)";
+    package.styles = StylesXml(R"(<cellXfs count="2"><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs>)");
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook), 1);
+    EXPECT_TRUE(workbook.Date1904());
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant::Date(1462));
+    EXPECT_EQ(CellAt(workbook, 1, 2), Variant(0.0));
+    EXPECT_EQ(CellAt(workbook, 1, 3), Variant(u"0"));
+    // An ISO date is a date whatever the date system.
+    EXPECT_EQ(CellAt(workbook, 1, 4), Variant::Date(45351));
+    // A cell without a format of its own takes its row's date format.
+    EXPECT_EQ(CellAt(workbook, 2, 1), Variant::Date(1463));
+}
+
+TEST(XLSXReaderStyles, PackageWithoutStylesKeepsTheDefaults) {
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(OneSheet(R"(<row r="1"><c r="A1" s="3"><v>1</v></c></row>)").Bytes(), workbook), 1);
+    EXPECT_EQ(workbook.Styles().Count(), TXLSStyleXFs::kDefaultCount);
+    EXPECT_EQ(workbook.Styles().Fonts().Font(0).name, u"Arial");
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant(1.0));
+}
+
+TEST(XLSXReaderSheets, SheetSettings) {
+    TestPackage package;
+    package.sheets.push_back({"One", R"(<row r="2" ht="30" customHeight="1" hidden="1" outlineLevel="2"><c r="A2"><v>1</v></c></row>)",
+                              R"(<mergeCells count="2"><mergeCell ref="B3:C4"/><mergeCell ref="bad"/></mergeCells>)",
+                              R"(<sheetFormatPr defaultRowHeight="15"/><cols><col min="2" max="4" width="20.5" hidden="1" customWidth="1"/></cols>)",
+                              ""});
+    package.sheets.push_back({"Two", R"(<row r="3"><c r="B3"><v>9</v></c><c r="C3"><v>8</v></c></row>)", "", "", R"(state="veryHidden")"});
+    package.sheets.push_back({"Three", "", "", "", R"(state="hidden")"});
+    package.bookViews = R"(<bookViews><workbookView activeTab="1"/></bookViews>)";
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook), 1);
+    ASSERT_EQ(workbook.Sheets().Count(), 3);
+    IXLSWorksheet& one = *workbook.Sheets().Items(1);
+    EXPECT_EQ(one.Visibility(), TXLSSheetVisibility::Visible);
+    EXPECT_EQ(workbook.Sheets().Items(2)->Visibility(), TXLSSheetVisibility::VeryHidden);
+    EXPECT_EQ(workbook.Sheets().Items(3)->Visibility(), TXLSSheetVisibility::Hidden);
+    EXPECT_EQ(workbook.ActiveSheet(), workbook.Sheets().Items(2));
+    const TXLSRowInfo* row = one.Rows().Find(1);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->Height, 600);
+    EXPECT_TRUE(row->Hidden);
+    EXPECT_EQ(row->OutlineLevel, 2);
+    EXPECT_EQ(one.Rows().DefaultHeight(), 300);
+    for (int32_t col : {1, 2, 3}) {
+        const TXLSColumnInfo* info = one.Columns().Find(col);
+        ASSERT_NE(info, nullptr) << col;
+        EXPECT_EQ(info->Width, 5248) << col;
+        EXPECT_TRUE(info->Hidden) << col;
+    }
+    EXPECT_EQ(one.Columns().Find(4), nullptr);
+    ASSERT_EQ(one.CellHeap().MergedAreas().size(), 1u);
+    const TXLSMergedArea& area = one.CellHeap().MergedAreas()[0];
+    EXPECT_EQ(area.FirstRow, 2);
+    EXPECT_EQ(area.FirstCol, 1);
+    EXPECT_EQ(area.LastRow, 3);
+    EXPECT_EQ(area.LastCol, 2);
+    EXPECT_EQ(CellAt(workbook, 3, 2, 2), Variant(9.0));
+}
+
+TEST(XLSXReaderSheets, SheetWithoutRelationshipStaysEmpty) {
+    TestPackage package = OneSheet(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
+    std::vector<test::ZipMember> members = package.Members();
+    for (auto& member : members)
+        if (member.name == "xl/workbook.xml")
+            member.data = "<workbook xmlns:r=\"" + test::kRelNs + "\"><sheets><sheet name=\"Orphan\" r:id=\"rId9\"/>"
+                          "<sheet name=\"Data\" r:id=\"rId1\"/></sheets></workbook>";
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(test::BuildZip(members).bytes, workbook), 1);
+    ASSERT_EQ(workbook.Sheets().Count(), 2);
+    EXPECT_EQ(workbook.Sheets().Items(1)->CellHeap().CellCount(), 0u);
+    EXPECT_EQ(CellAt(workbook, 1, 1, 2), Variant(1.0));
+}
+
+TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
+    std::string rows;
+    for (int r = 1; r <= 2000; ++r)
+        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" + std::to_string(r) +
+                "</v></c><c r=\"B" + std::to_string(r) + "\" t=\"inlineStr\"><is><t>text " + std::to_string(r) + "</t></is></c></row>";
+    for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
+        TestPackage package = OneSheet(rows);
+        package.dataDescriptors = true;
+        package.method = method;
+        TXLSWorkbook workbook;
+        std::string failure;
+        ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook, &failure), 1) << failure;
+        EXPECT_EQ(workbook.Sheets().Items(1)->CellHeap().CellCount(), 4000u) << method;
+        EXPECT_EQ(CellAt(workbook, 2000, 1), Variant(2000.0)) << method;
+        EXPECT_EQ(CellAt(workbook, 2000, 2), Variant(u"text 2000")) << method;
+    }
+}
+
+TEST(XLSXReaderFailures, DamageThatStopsTheRead) {
+    struct Case {
+        const char* name;
+        const char* dropMember;     // member left out, or nullptr
+        const char* replaceMember;  // member whose data is replaced
+        std::string data;
+        const char* failure;
+    };
+    const std::string sheetHead = "<worksheet><sheetData>";
+    const Case cases[] = {
+        {"no workbook part", "xl/workbook.xml", nullptr, "", "Can't to open /xl/workbook.xml"},
+        {"no relationships", "xl/_rels/workbook.xml.rels", nullptr, "", "Can't to open /xl/_rels/workbook.xml.rels"},
+        {"no worksheet part", "xl/worksheets/sheet1.xml", nullptr, "", "Can't to open /xl/worksheets/sheet1.xml"},
+        {"sheet without name", nullptr, "xl/workbook.xml",
+         "<workbook xmlns:r=\"" + test::kRelNs + "\"><sheets><sheet r:id=\"rId1\"/></sheets></workbook>", "Attribute \"name\" not found"},
+        {"sheet without attributes", nullptr, "xl/workbook.xml", "<workbook><sheets><sheet/></sheets></workbook>",
+         "Current tag doesn't have attributes"},
+        {"relationship without target", nullptr, "xl/_rels/workbook.xml.rels",
+         "<Relationships><Relationship Id=\"rId1\" Type=\"t\"/></Relationships>", "Attribute \"Target\" not found"},
+        {"shared strings without sst", nullptr, "xl/sharedStrings.xml", "<other/>", "ParseSST: 'sst' tag not found!"},
+        {"worksheet cut short", nullptr, "xl/worksheets/sheet1.xml", sheetHead + "<row r=\"1\"><c r=\"A1\"><v>1", nullptr},
+        {"malformed worksheet", nullptr, "xl/worksheets/sheet1.xml", sheetHead + "<row r=\"1\"></sheetData>&bad;", nullptr},
+    };
+    for (const Case& c : cases) {
+        TestPackage package = OneSheet(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
+        package.sharedStrings = SharedStringsXml("<si><t>x</t></si>");
+        std::vector<test::ZipMember> members;
+        for (auto& member : package.Members()) {
+            if (c.dropMember && member.name == c.dropMember) continue;
+            if (c.replaceMember && member.name == c.replaceMember) member.data = c.data;
+            members.push_back(member);
+        }
+        TXLSWorkbook workbook;
+        std::string failure;
+        EXPECT_EQ(ReadPackageBytes(test::BuildZip(members).bytes, workbook, &failure), kXLSXReadFailed) << c.name;
+        if (c.failure) {
+            EXPECT_EQ(failure, c.failure) << c.name;
+        } else {
+            EXPECT_FALSE(failure.empty()) << c.name;
+        }
+    }
+}
+
+TEST(XLSXReaderFailures, NotAZipArchiveAndNoWorkbook) {
+    const std::vector<uint8_t> junk = {'P', 'K', 3, 4, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    TXLSWorkbook workbook;
+    std::string failure;
+    EXPECT_EQ(ReadPackageBytes(junk, workbook, &failure), kXLSXReadFailed);
+    EXPECT_EQ(failure, "Can't open zip archive");
+
+    const std::vector<uint8_t> bytes = OneSheet("").Bytes();
+    TSpanStream stream(bytes);
+    TXLSXReader reader(nullptr, u"");
+    EXPECT_EQ(reader.ReadPackage(stream), kXLSXReadFailed);
+    EXPECT_EQ(reader.Failure(), "Workbook is not asssigned");
+}
+
+TEST(XLSXReaderOpen, OpenReadsPackagesAndRemembersTheFormat) {
+    const std::vector<uint8_t> bytes = OneSheet(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>name</t></is></c></row>)").Bytes();
+    TMemoryStream stream(bytes);
+    TXLSWorkbook workbook;
+    workbook.Sheets().Add();
+    workbook.Sheets().Add();
+    ASSERT_EQ(workbook.OpenStream(stream), kXLSOk);
+    EXPECT_EQ(workbook.FileFormat(), kXLSFormatXlsx);
+    EXPECT_EQ(workbook.LoadedFormat(), kXLSFormatXlsx);
+    ASSERT_EQ(workbook.Sheets().Count(), 1);  // the earlier sheets are gone
+    EXPECT_EQ(workbook.Sheets().Items(1)->Cells()->Item(1, 1)->Value(), Variant(u"name"));
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,142 @@
+// The text conversions of the package reader: cell references, numbers,
+// ISO dates and UTF-8. Expected date serials were computed with Python's
+// datetime (days since 1899-12-30), not with this code.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "xls/xlsx/XLSXValues.h"
+
+namespace korvel {
+namespace {
+
+TEST(XLSXValues, CellReferences) {
+    struct Row {
+        const char* text;
+        bool ok;
+        int32_t row, col;
+    };
+    const Row rows[] = {
+        {"A1", true, 0, 0},          {"B2", true, 1, 1},          {"$C$3", true, 2, 2},
+        {"c3", true, 2, 2},          {"$Z20", true, 19, 25},      {"IV1000", true, 999, 255},
+        {"AA1", true, 0, 26},        {"XFD1048576", true, 1048575, 16383},
+        {"XFE1", false, 0, 0},       {"A1048577", false, 0, 0},   {"A0", false, 0, 0},
+        {"A", false, 0, 0},          {"1", false, 0, 0},          {"", false, 0, 0},
+        {"A1 ", false, 0, 0},        {"A1B", false, 0, 0},        {"$$A1", false, 0, 0},
+        {"A$$1", false, 0, 0},       {"A-1", false, 0, 0},        {"AAAAAAAAAAAAAAAA1", false, 0, 0},
+        {"A99999999999999999999", false, 0, 0},
+    };
+    for (const Row& r : rows) {
+        TXLSXCellPos pos{-7, -7};
+        EXPECT_EQ(ParseCellReference(r.text, pos), r.ok) << r.text;
+        if (r.ok) {
+            EXPECT_EQ(pos.Row, r.row) << r.text;
+            EXPECT_EQ(pos.Col, r.col) << r.text;
+        }
+    }
+}
+
+TEST(XLSXValues, RangeReferences) {
+    TXLSXCellPos first, last;
+    ASSERT_TRUE(ParseRangeReference("B2:D5", first, last));
+    EXPECT_EQ(first.Row, 1);
+    EXPECT_EQ(first.Col, 1);
+    EXPECT_EQ(last.Row, 4);
+    EXPECT_EQ(last.Col, 3);
+    ASSERT_TRUE(ParseRangeReference("C3", first, last));
+    EXPECT_EQ(last.Row, 2);
+    EXPECT_EQ(last.Col, 2);
+    EXPECT_FALSE(ParseRangeReference("A1:", first, last));
+    EXPECT_FALSE(ParseRangeReference(":B2", first, last));
+    EXPECT_FALSE(ParseRangeReference("A1:B2:C3", first, last));
+}
+
+TEST(XLSXValues, Numbers) {
+    struct Row {
+        const char* text;
+        bool ok;
+        double value;
+    };
+    const Row rows[] = {
+        {"1.5", true, 1.5},   {"-2.75", true, -2.75}, {"0.1", true, 0.1},     {"1e300", true, 1e300},
+        {"-1E-300", true, -1e-300}, {"+3", true, 3}, {" 42 ", true, 42},      {"2147483648", true, 2147483648.0},
+        {"", false, 0},       {"abc", false, 0},      {"1.5x", false, 0},     {"0x10", false, 0},
+        {"inf", false, 0},    {"1,5", false, 0},      {"1e999", false, 0},
+    };
+    for (const Row& r : rows) {
+        double value = -99;
+        EXPECT_EQ(ParseXmlDouble(r.text, value), r.ok) << r.text;
+        if (r.ok) {
+            EXPECT_EQ(value, r.value) << r.text;
+        }
+    }
+    double value = 0;
+    ASSERT_TRUE(ParseXmlDouble("-INF", value));
+    EXPECT_EQ(value, -std::numeric_limits<double>::infinity());
+    ASSERT_TRUE(ParseXmlDouble("NaN", value));
+    EXPECT_TRUE(std::isnan(value));
+
+    int64_t integer = 0;
+    EXPECT_TRUE(ParseXmlInt("-12", integer));
+    EXPECT_EQ(integer, -12);
+    EXPECT_FALSE(ParseXmlInt("1.0", integer));
+    EXPECT_FALSE(ParseXmlInt("99999999999999999999", integer));
+    uint32_t hash = 0;
+    EXPECT_TRUE(ParseHex32("CC3D", hash));
+    EXPECT_EQ(hash, 0xCC3Du);
+    EXPECT_FALSE(ParseHex32("123456789", hash));
+    EXPECT_TRUE(XmlTrue("1"));
+    EXPECT_TRUE(XmlTrue("true"));
+    EXPECT_FALSE(XmlTrue("0"));
+    EXPECT_FALSE(XmlTrue("yes"));
+}
+
+TEST(XLSXValues, IsoDates) {
+    struct Row {
+        const char* text;
+        bool ok;
+        double days;
+    };
+    const Row rows[] = {
+        {"2024-02-29", true, 45351.0},
+        {"1999-12-31T23:59:59", true, 36525.99998842592},
+        {"1900-01-15", true, 16.0},
+        {"1900-03-01T00:00:00Z", true, 61.0},
+        {"2024-02-29T12:00:00.5", true, 45351.500005787035},
+        {"2024-02-29T12:00:00+02:00", true, 45351.5},
+        {"9999-12-31", true, 2958465.0},
+        {"23:59:59", true, 0.999988425925926},
+        {"2023-02-29", false, 0},
+        {"2024-13-01", false, 0},
+        {"2024-02-30", false, 0},
+        {"2024-2-3", false, 0},
+        {"2024-02-29T25", false, 0},
+        {"2024-02-29T12:00:00junk", false, 0},
+        {"", false, 0},
+    };
+    for (const Row& r : rows) {
+        double days = -1;
+        EXPECT_EQ(ParseIsoDate(r.text, days), r.ok) << r.text;
+        if (r.ok) {
+            EXPECT_NEAR(days, r.days, 1e-9) << r.text;
+        }
+    }
+}
+
+TEST(XLSXValues, Utf8AppendsAsUtf16) {
+    std::u16string out = u"'";
+    AppendUtf8AsUtf16("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", out);  // a é € 😀
+    EXPECT_EQ(out, u"'a\u00E9\u20AC\U0001F600");
+    out.clear();
+    // A lone continuation byte, a cut sequence, an overlong form and an encoded surrogate.
+    AppendUtf8AsUtf16("\x80x\xE2\x82", out);
+    EXPECT_EQ(out, u"\uFFFDx\uFFFD\uFFFD");
+    out.clear();
+    AppendUtf8AsUtf16("\xC0\xAF\xED\xA0\x80", out);
+    EXPECT_EQ(out.find(u'/'), std::u16string::npos);
+    for (char16_t c : out) EXPECT_TRUE(c == u'\uFFFD' || c < 0x80) << int(c);
+}
+
+}  // namespace
+}  // namespace korvel
