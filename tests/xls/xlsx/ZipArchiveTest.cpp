@@ -259,6 +259,18 @@ TEST(ZipArchiveNames, LookupIgnoresCaseSlashesAndDrivePrefix) {
     }
 }
 
+// Names are matched as bytes: a UTF-8 name (as package writers store them)
+// is found by its UTF-8 spelling; only ASCII letters fold case.
+TEST(ZipArchiveNames, NonAsciiNamesMatchByteForByte) {
+    auto z = BuildZip({{"xl/worksheets/Bl\xC3\xA4tt.xml", "B", 0}});
+    TSpanStream stream(z.bytes);
+    TXLSXFileReader reader;
+    reader.OpenArchive(stream);
+    EXPECT_TRUE(reader.EntryExists("/XL/Worksheets/bl\xC3\xA4TT.xml"));
+    EXPECT_FALSE(reader.EntryExists("/xl/worksheets/BL\xC3\x84TT.xml"));  // U+00C4 is not folded
+    EXPECT_FALSE(reader.EntryExists("/xl/worksheets/Bl\xE4tt.xml"));       // nor is a code page 1252 spelling
+}
+
 TEST(ZipArchiveEntries, FoldersCannotBeOpened) {
     auto z = BuildZip({{"xl/", "", 0, false, 0x10}, {"docs/", "", 0}, {"a.xml", "A", 0}});
     TSpanStream stream(z.bytes);

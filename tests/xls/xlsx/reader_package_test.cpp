@@ -278,6 +278,27 @@ TEST(XLSXReaderSheets, SheetWithoutRelationshipStaysEmpty) {
     EXPECT_EQ(CellAt(workbook, 1, 1, 2), Variant(1.0));
 }
 
+TEST(XLSXReaderSheets, PrefixedElementsAbsoluteTargetsAndPartsUnderOtherNames) {
+    const std::string ns = test::kMainNs, rn = test::kRelNs;
+    const std::vector<test::ZipMember> members = {
+        {"xl/workbook.xml", "<x:workbook xmlns:x=\"" + ns + "\" xmlns:rel=\"" + rn +
+                                "\"><x:workbookPr date1904=\"true\"/><x:sheets><x:sheet name=\"P\" sheetId=\"1\" rel:id=\"s1\"/></x:sheets></x:workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<Relationships><Relationship Id=\"s1\" Type=\"" + rn + "/worksheet\" Target=\"/xl/sheets/first.xml\"/>"
+         "<Relationship Id=\"t\" Type=\"" + rn + "/sharedStrings\" Target=\"./strings/table.xml\"/></Relationships>"},
+        {"xl/strings/table.xml", "<x:sst xmlns:x=\"" + ns + "\"><x:si><x:t>shared</x:t></x:si></x:sst>"},
+        {"xl/sheets/first.xml", "<x:worksheet xmlns:x=\"" + ns + "\"><x:sheetData><x:row r=\"4\"><x:c r=\"B4\" t=\"s\"><x:v>0</x:v></x:c>"
+                                "<x:c r=\"C4\"><x:v>2</x:v></x:c></x:row></x:sheetData></x:worksheet>"},
+    };
+    TXLSWorkbook workbook;
+    std::string failure;
+    ASSERT_EQ(ReadPackageBytes(test::BuildZip(members).bytes, workbook, &failure), 1) << failure;
+    EXPECT_TRUE(workbook.Date1904());
+    EXPECT_EQ(workbook.Sheets().Items(1)->Name(), u"P");
+    EXPECT_EQ(CellAt(workbook, 4, 2), Variant(u"shared"));
+    EXPECT_EQ(CellAt(workbook, 4, 3), Variant(2.0));
+}
+
 TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
     std::string rows;
     for (int r = 1; r <= 2000; ++r)
