@@ -166,7 +166,9 @@ TEST(CompoundReader, NamesMatchWithoutRegardToCase) {
 // The TStream view must hand out the same bytes as the whole-stream read, in
 // any chunk size, across mini sector and sector boundaries.
 TEST(CompoundReader, StreamReaderReadsInChunksAndSeeks) {
-    for (const char* file : {"tiny-libreoffice.xls", "biff8-libreoffice.xls"}) {
+    // devices-libreoffice-csv.xls: its Workbook chain jumps once, so reads cross two runs.
+    for (const char* file :
+         {"tiny-libreoffice.xls", "biff8-libreoffice.xls", "devices-libreoffice-csv.xls"}) {
         TCompoundDocumentReader reader;
         ASSERT_EQ(reader.OpenFile(test::FixturePath(file)), kStorageOk);
         std::vector<uint8_t> whole;
