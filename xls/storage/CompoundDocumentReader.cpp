@@ -38,12 +38,6 @@ bool RepeatsAny(std::vector<uint32_t> chain) {
     return std::adjacent_find(chain.begin(), chain.end()) != chain.end();
 }
 
-}  // namespace
-
-// ---- document -------------------------------------------------------------
-
-namespace {
-
 // Reads a stream from its start to its end. The reported size only reserves
 // room; the loop runs on what the stream actually delivers.
 bool ReadAllFrom(TStream& source, std::vector<uint8_t>& bytes) {
@@ -57,6 +51,8 @@ bool ReadAllFrom(TStream& source, std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
+
+// ---- document -------------------------------------------------------------
 
 int32_t TCompoundDocumentReader::OpenFile(const std::string& path) {
     Close();
