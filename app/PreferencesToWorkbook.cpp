@@ -2,6 +2,10 @@
 // one per row, with the U, P and S entries found for each.
 #include "app/Conversions.h"
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "app/DeviceWorkbook.h"
 #include "app/FileNames.h"
 #include "app/PreferencesReader.h"

@@ -81,7 +81,7 @@ TEST_F(ToMobile, AThousandOf1200Rows) {
     ExpectDevices(devices);
 }
 
-// Rows 1 to 3 are devices, row 4 has no name (only a U), row 5 is ignored.
+// Rows 1 to 3 are devices, row 4's name is only blanks, row 5 is ignored.
 // Values are trimmed; a value of blanks is no value; numbers, booleans and
 // dates are written as text; apostrophes and equals signs are kept.
 TEST_F(ToMobile, TrimmedValuesUpToTheFirstEmptyName) {
@@ -89,7 +89,7 @@ TEST_F(ToMobile, TrimmedValuesUpToTheFirstEmptyName) {
         "[1,1,\"  cam1 \\t\"],[1,2,\"   \"],[1,3,1234],[1,4,\" Hall\"],"
         "[2,1,\"'quoted\"],[2,2,\"=A1\"],[2,3,true],[2,4,{\"date\":[2024,2,29,13,30,0]}],"
         "[3,1,\"p&q<r>\"],[3,2,\"K\xc3\xbc" "che\"],[3,3,0.1],[3,4,1e20],"
-        "[4,2,\"orphan\"],"
+        "[4,1,\" \\t \"],[4,2,\"orphan\"],"
         "[5,1,\"cam5\"],[5,2,\"never\"]");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
     ExpectDevices({
@@ -114,12 +114,16 @@ TEST_F(ToMobile, UnreadableWorkbooksLeaveTheOutputsAlone) {
     WriteFile(install_ / kAndroid, "old preferences");
     WriteFile(install_ / kIphone, "old list");
     WriteFile(install_ / "text.xls", "name;user\ncam;admin\n");
+    // A bare BIFF8 record stream of a globals BOF and EOF ([MS-XLS] 2.4.21, 2.4.103): a workbook of no sheet.
+    WriteFile(install_ / "nosheet.xls", std::string("\x09\x08\x10\x00\x00\x06\x05\x00\xbb\x0d\xcc\x07"
+                                                    "\x00\x00\x00\x00\x06\x02\x00\x00\x0a\x00\x00\x00", 24));
     struct Row {
         std::string argument;
         std::string reason;
     } rows[] = {
         {kFixtures + "rc4-libreoffice-secret.xls", "it is protected by a password (password needed)"},
         {"text.xls", "it is not a workbook"},
+        {"nosheet.xls", "it holds no worksheet"},
     };
     for (const Row& row : rows) {
         RunOutcome outcome = install_.Run(row.argument);
