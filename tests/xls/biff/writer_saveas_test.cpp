@@ -12,7 +12,10 @@
 #include "platform/Stream.h"
 #include "tests/xls/biff/writer_test_support.h"
 #include "xls/model/XLSWorkbook.h"
+#include "xls/biff/XLSRecordIds.h"
+#include "xls/biff/XLSWorkbookWriter.h"
 #include "xls/model/XLSWorksheet.h"
+#include "xls/storage/XLSFileItem.h"
 
 namespace korvel {
 namespace {
@@ -136,6 +139,38 @@ TEST(WorkbookSaveAs, StreamOutputIsACompoundDocument) {
         const std::string filePath = TempPath("file-" + std::to_string(format) + ".xls");
         ASSERT_EQ(book.SaveAsFormat(Utf8ToUtf16(filePath), nullptr, format), 1);
         EXPECT_EQ(ReadAll(filePath), ReadAll(path));
+    }
+}
+
+// A macro storage kept from a loaded file goes back into a document saved in
+// the loaded format, announced by OBJPROJ; saved in another format it is left out.
+TEST(WorkbookSaveAs, KeptMacroStorageIsCopiedOnlyInTheLoadedFormat) {
+    if (writer_test::OraclePython().empty()) GTEST_SKIP() << "/usr/bin/python3 lacks olefile";
+    for (int32_t format : {2, 1}) {
+        TXLSWorkbook book;
+        FillSome(book, 2);
+        auto storage = std::make_unique<TXLSFileStorage>(u"_VBA_PROJECT_CUR");
+        auto stream = std::make_unique<TXLSFileStream>(u"PROJECT");
+        stream->SetBytes(std::vector<uint8_t>(700, 0x5A));
+        storage->Add(std::move(stream));
+        book.KeptMacroStorage() = std::make_unique<TXLSKeptFileItem>(std::move(storage));
+        book.SetLoadedFormat(2);
+        book.SetFileFormat(format);
+        const std::vector<writer_test::Record> records =
+            writer_test::SplitRecords(writer_test::WriteStream(book, format));
+        const bool announced = writer_test::FindRecord(records, XLSRecordId::kOBJPROJ) < records.size();
+        EXPECT_EQ(announced, format == 2);
+
+        const std::string path = TempPath("macros-" + std::to_string(format) + ".xls");
+        ASSERT_EQ(book.SaveAsFormat(Utf8ToUtf16(path), nullptr, format), 1);
+        std::string report;
+        EXPECT_EQ(writer_test::RunCommand(writer_test::OraclePython() + " " + writer_test::OracleScript() +
+                                              " --cfb " + path + " 2>&1",
+                                          report),
+                  0)
+            << report;
+        const bool copied = report.find("_VBA_PROJECT_CUR/PROJECT") != std::string::npos;
+        EXPECT_EQ(copied, format == 2) << report;
     }
 }
 
