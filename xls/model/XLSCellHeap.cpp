@@ -218,38 +218,17 @@ void TXLSCellHeap::SetCellXF(int32_t row, int32_t col, int32_t xf) {
 }
 
 uint8_t TXLSCellHeap::MergeFlagsFor(int32_t row, int32_t col) const {
-    if (merged_.empty() || !mergedBounds_.Contains(row, col)) return 0;
-    const TXLSMergedArea* area = FindMergedArea(row, col);
+    const TXLSMergedArea* area = merged_.Find(row, col);
     if (area == nullptr) return 0;
     bool master = area->FirstRow == row && area->FirstCol == col;
     return static_cast<uint8_t>(kCellMerged | (master ? kCellMergeMaster : 0));
-}
-
-const TXLSMergedArea* TXLSCellHeap::FindMergedArea(int32_t row, int32_t col) const {
-    if (merged_.empty() || !mergedBounds_.Contains(row, col)) return nullptr;
-    for (const TXLSMergedArea& area : merged_)
-        if (area.Contains(row, col)) return &area;
-    return nullptr;
 }
 
 bool TXLSCellHeap::MergeCells(int32_t row1, int32_t col1, int32_t row2, int32_t col2) {
     TXLSMergedArea area{std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2)};
     if (area.FirstRow < 0 || area.LastRow > kMaxRow || area.FirstCol < 0 || area.LastCol > kMaxCol) return false;
     if (area.FirstRow == area.LastRow && area.FirstCol == area.LastCol) return false;
-    for (const TXLSMergedArea& other : merged_) {
-        bool apart = area.LastRow < other.FirstRow || other.LastRow < area.FirstRow ||
-                     area.LastCol < other.FirstCol || other.LastCol < area.FirstCol;
-        if (!apart) return false;
-    }
-    if (merged_.empty()) {
-        mergedBounds_ = area;
-    } else {
-        mergedBounds_.FirstRow = std::min(mergedBounds_.FirstRow, area.FirstRow);
-        mergedBounds_.FirstCol = std::min(mergedBounds_.FirstCol, area.FirstCol);
-        mergedBounds_.LastRow = std::max(mergedBounds_.LastRow, area.LastRow);
-        mergedBounds_.LastCol = std::max(mergedBounds_.LastCol, area.LastCol);
-    }
-    merged_.push_back(area);
+    if (!merged_.Add(area)) return false;
     // Mark the cells that already exist, walking only the stored ones.
     for (int32_t r = area.FirstRow; r >= 0 && r <= area.LastRow; r = rows_.NextRow(r)) {
         const TXLSRowInfo* info = rows_.Find(r);

@@ -12,6 +12,7 @@
 #include "xls/model/AVLTree.h"
 #include "xls/model/XLSCellRef.h"
 #include "xls/model/XLSColumnList.h"
+#include "xls/model/XLSMergedAreas.h"
 #include "xls/model/XLSRowList.h"
 
 namespace korvel {
@@ -22,17 +23,6 @@ class TXLSStyleXFs;
 struct TXLSCellBlock : TAVLNode {
     uint8_t UsedCount = 0;            // occupied slots, 1 .. 64 while the block exists
     uint32_t Slots[64] = {};          // cell handles in the store's pool, 0 when empty
-};
-
-// A merged rectangle, 0-based and inclusive.
-struct TXLSMergedArea {
-    int32_t FirstRow = 0;
-    int32_t FirstCol = 0;
-    int32_t LastRow = 0;
-    int32_t LastCol = 0;
-    bool Contains(int32_t row, int32_t col) const {
-        return row >= FirstRow && row <= LastRow && col >= FirstCol && col <= LastCol;
-    }
 };
 
 class TXLSCellHeap : public TAVLTree {
@@ -74,8 +64,9 @@ public:
     // Existing cells of the area are marked; cells made later are marked when made.
     bool MergeCells(int32_t row1, int32_t col1, int32_t row2, int32_t col2);
     // The merged area containing (row, col), or nullptr.
-    const TXLSMergedArea* FindMergedArea(int32_t row, int32_t col) const;
-    const std::vector<TXLSMergedArea>& MergedAreas() const { return merged_; }
+    const TXLSMergedArea* FindMergedArea(int32_t row, int32_t col) const { return merged_.Find(row, col); }
+    // In the order merged.
+    const std::vector<TXLSMergedArea>& MergedAreas() const { return merged_.Items(); }
 
     // Used rectangle; all 0 while the store is empty (RowCount() == 0).
     int32_t FirstRow() const { return firstRow_; }
@@ -103,8 +94,7 @@ private:
     TXLSStringTable& strings_;
     TXLSStyleXFs& styles_;
     TXLSCellPool pool_;
-    std::vector<TXLSMergedArea> merged_;
-    TXLSMergedArea mergedBounds_;     // union of all areas (fast reject)
+    TXLSMergedAreas merged_;
     int32_t firstRow_ = 0, lastRow_ = 0, rowCount_ = 0;
     int32_t firstCol_ = 0, lastCol_ = 0, colCount_ = 0;
 };

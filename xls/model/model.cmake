@@ -4,6 +4,7 @@ add_library(korvel_model STATIC
     ${CMAKE_SOURCE_DIR}/xls/model/XLSCellRef.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSRowList.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSColumnList.cpp
+    ${CMAKE_SOURCE_DIR}/xls/model/XLSMergedAreas.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSCellHeap.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSFormula.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSRange.cpp
