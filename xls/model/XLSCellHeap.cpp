@@ -229,13 +229,20 @@ bool TXLSCellHeap::MergeCells(int32_t row1, int32_t col1, int32_t row2, int32_t 
     if (area.FirstRow < 0 || area.LastRow > kMaxRow || area.FirstCol < 0 || area.LastCol > kMaxCol) return false;
     if (area.FirstRow == area.LastRow && area.FirstCol == area.LastCol) return false;
     if (!merged_.Add(area)) return false;
-    // Mark the cells that already exist, walking only the stored ones.
+    // Mark the cells that already exist: only the rows that hold cells, and in
+    // them only the blocks that overlap the area.
     for (int32_t r = area.FirstRow; r >= 0 && r <= area.LastRow; r = rows_.NextRow(r)) {
-        const TXLSRowInfo* info = rows_.Find(r);
-        if (info == nullptr || info->FirstCol < 0) continue;
-        for (TXLSCellRef* cell = FirstCellInRow(r); cell != nullptr && cell->Column <= area.LastCol;
-             cell = NextCellInRow(*cell)) {
-            if (cell->Column >= area.FirstCol) cell->MergeFlags = MergeFlagsFor(r, cell->Column);
+        for (TAVLNode* node = Ceiling(BlockKey(r, area.FirstCol));
+             node != nullptr && (node->Key >> 8) == r && ((node->Key & 0xFF) << 6) <= area.LastCol;
+             node = Higher(node->Key)) {
+            TXLSCellBlock& block = AsBlock(node);
+            const int32_t base = (node->Key & 0xFF) << 6;
+            for (int slot = 0; slot < 64; ++slot) {
+                const int32_t col = base + slot;
+                if (block.Slots[slot] == 0 || col < area.FirstCol || col > area.LastCol) continue;
+                const bool master = r == area.FirstRow && col == area.FirstCol;
+                pool_.At(block.Slots[slot]).MergeFlags = static_cast<uint8_t>(kCellMerged | (master ? kCellMergeMaster : 0));
+            }
         }
     }
     return true;

@@ -155,6 +155,15 @@ TEST_F(HeapFixture, MergedAreaMarksExistingAndLaterCells) {
     EXPECT_EQ(heap.MergedAreas().size(), 2u);
 }
 
+TEST_F(HeapFixture, MergingMarksOnlyCellsInsideTheAreaAcrossBlocks) {
+    const int32_t cells[][2] = {{10, 10}, {10, 60}, {10, 70}, {11, 5}, {11, 129}, {11, 130}, {12, 64}};
+    for (const auto& c : cells) heap.GetOrCreateCell(c[0], c[1]);
+    ASSERT_TRUE(heap.MergeCells(10, 60, 11, 129));
+    const uint8_t expected[] = {0, kCellMerged | kCellMergeMaster, kCellMerged, 0, kCellMerged, 0, 0};
+    for (size_t i = 0; i < std::size(cells); ++i)
+        EXPECT_EQ(heap.FindCell(cells[i][0], cells[i][1])->MergeFlags, expected[i]) << i;
+}
+
 TEST(RowList, SparseLevelsFirstLastAndNeighbours) {
     TXLSRowList rows;
     EXPECT_EQ(rows.FirstRow(), -1);
