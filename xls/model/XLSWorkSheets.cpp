@@ -11,7 +11,7 @@ IXLSWorksheet* IXLSWorkSheets::Insert(int32_t position) {
     sheet->name_ = std::move(name);
     IXLSWorksheet* added = sheet.get();
     sheets_.insert(sheets_.begin() + (position - 1), std::move(sheet));
-    for (int32_t i = position - 1; i < Count(); ++i) sheets_[static_cast<size_t>(i)]->index_ = static_cast<int16_t>(i + 1);
+    for (int32_t i = position - 1; i < Count(); ++i) sheets_[static_cast<size_t>(i)]->index_ = i + 1;
     if (Count() == 1) Select(*added);
     return added;
 }

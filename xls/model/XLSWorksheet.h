@@ -29,8 +29,10 @@ public:
 
     TXLSWorkbook& Workbook() const { return workbook_; }
     int32_t SheetId() const { return sheetId_; }
-    // 1-based position in the collection (kept by the collection).
-    int16_t Index() const { return index_; }
+    // 1-based position in the collection (kept by the collection). The file
+    // formats carry it in 16 bits; it is held wider so that a collection of
+    // more than 32,767 sheets cannot give negative positions.
+    int32_t Index() const { return index_; }
     const std::u16string& Name() const { return name_; }
     // Renames the sheet when IsValidSheetName(Index(), name) holds; otherwise
     // the name stays unchanged (no report). Returns whether it was stored.
@@ -93,7 +95,7 @@ private:
 
     TXLSWorkbook& workbook_;
     int32_t sheetId_;
-    int16_t index_ = 0;
+    int32_t index_ = 0;
     bool selected_ = false;
     TXLSSheetVisibility visibility_ = TXLSSheetVisibility::Visible;
     std::u16string name_;
