@@ -101,7 +101,10 @@ int32_t TXLSReader::Dispatch(uint16_t id, const TXLSRecordGroup& group) {
             HandleEof();
             return HandleBof(body);
         }
-        return body.empty() ? kXLSReadOk : DispatchGlobals(id, group);
+        // An empty FILEPASS still announces encrypted records: ignoring it
+        // would read them as plain values, so it goes on to be refused.
+        if (body.empty() && id != XLSRecordId::kFILEPASS) return kXLSReadOk;
+        return DispatchGlobals(id, group);
     case TState::Worksheet:
         if (id == XLSRecordId::kBOF) {
             // A chart embedded in the sheet: its records are skipped.
