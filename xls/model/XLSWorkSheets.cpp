@@ -8,6 +8,7 @@ IXLSWorksheet* IXLSWorkSheets::Insert(int32_t position) {
     if (position < 1 || position > Count() + 1) return nullptr;
     std::u16string name = DefaultName();
     auto sheet = std::make_unique<IXLSWorksheet>(workbook_, ++lastSheetId_);
+    ++nameCounts_[name];
     sheet->name_ = std::move(name);
     IXLSWorksheet* added = sheet.get();
     sheets_.insert(sheets_.begin() + (position - 1), std::move(sheet));
@@ -46,9 +47,20 @@ int32_t IXLSWorkSheets::PositionOfSheetId(int32_t sheetId) const {
 bool IXLSWorkSheets::IsValidSheetName(int32_t position, std::u16string_view name) const {
     if (name.size() >= 32) return false;
     if (name.find_first_of(u"[:*?/\\]") != std::u16string_view::npos) return false;
-    for (int32_t i = 0; i < Count(); ++i) {
-        if (i + 1 != position && sheets_[static_cast<size_t>(i)]->Name() == name) return false;
-    }
+    auto found = nameCounts_.find(std::u16string(name));
+    int32_t holders = found != nameCounts_.end() ? found->second : 0;
+    // The sheet at `position` itself does not count as a clash.
+    IXLSWorksheet* own = Items(position);
+    if (own != nullptr && own->Name() == name) --holders;
+    return holders == 0;
+}
+
+bool IXLSWorkSheets::RenameSheet(IXLSWorksheet& sheet, std::u16string_view name) {
+    if (!IsValidSheetName(sheet.Index(), name)) return false;
+    auto old = nameCounts_.find(sheet.name_);
+    if (old != nameCounts_.end() && --old->second == 0) nameCounts_.erase(old);
+    sheet.name_.assign(name);
+    ++nameCounts_[sheet.name_];
     return true;
 }
 

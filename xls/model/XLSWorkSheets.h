@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "xls/model/XLSWorksheet.h"
@@ -41,12 +42,18 @@ public:
     void Select(IXLSWorksheet& sheet);
 
 private:
+    friend class IXLSWorksheet;
+    // Renames a sheet when the name is valid for its position; keeps the name counts.
+    bool RenameSheet(IXLSWorksheet& sheet, std::u16string_view name);
     std::u16string DefaultName() const;
 
     TXLSWorkbook& workbook_;
     std::vector<std::unique_ptr<IXLSWorksheet>> sheets_;
     IXLSWorksheet* active_ = nullptr;
     int32_t lastSheetId_ = 0;
+    // How many sheets carry each name, so that checking a name does not
+    // compare it with every sheet (a file may declare very many sheets).
+    std::unordered_map<std::u16string, int32_t> nameCounts_;
 };
 
 }  // namespace korvel

@@ -15,11 +15,7 @@ IXLSWorksheet::IXLSWorksheet(TXLSWorkbook& workbook, int32_t sheetId)
 
 IXLSWorksheet::~IXLSWorksheet() = default;
 
-bool IXLSWorksheet::SetName(std::u16string_view name) {
-    if (!workbook_.Sheets().IsValidSheetName(index_, name)) return false;
-    name_.assign(name);
-    return true;
-}
+bool IXLSWorksheet::SetName(std::u16string_view name) { return workbook_.Sheets().RenameSheet(*this, name); }
 
 void IXLSWorksheet::Select() { workbook_.Sheets().Select(*this); }
 

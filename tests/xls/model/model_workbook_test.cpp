@@ -111,6 +111,22 @@ TEST(Workbook, SheetNameRules) {
     EXPECT_EQ(book.SheetCountPlusOne(), 3);
 }
 
+TEST(Workbook, ManySheetsKeepUniqueNamesAndPositions) {
+    // Name checks must not compare with every sheet: 40,000 adds would take
+    // billions of comparisons otherwise.
+    TXLSWorkbook book;
+    for (int i = 0; i < 40000; ++i) book.Sheets().Add();
+    EXPECT_EQ(book.Sheets().Count(), 40000);
+    IXLSWorksheet* last = book.Sheets().Items(40000);
+    EXPECT_EQ(last->Name(), u"Sheet40000");
+    EXPECT_EQ(last->Index(), 40000);  // past the 16-bit range, still positive
+    EXPECT_FALSE(last->SetName(u"Sheet7"));
+    EXPECT_TRUE(book.Sheets().Items(7)->SetName(u"free"));
+    EXPECT_TRUE(last->SetName(u"Sheet7"));  // released by the rename
+    EXPECT_EQ(book.Sheets().Add().Name(), u"Sheet40001");
+    EXPECT_TRUE(book.Sheets().Items(40001)->SetName(u"Sheet40000"));  // released as well
+}
+
 TEST(Workbook, SelectMakesTheOnlySelectedSheetActive) {
     TXLSWorkbook book;
     IXLSWorksheet& a = book.Sheets().Add();
