@@ -165,12 +165,14 @@ void TXLSReader::HandleEof() {
     state_ = TState::None;
 }
 
-TXLSSheetReadSettings TXLSReader::SheetSettings() const {
+TXLSSheetReadSettings TXLSReader::SheetSettings() {
+    sharedStringIds_.resize(sharedStrings_.size(), 0);
     TXLSSheetReadSettings settings;
     settings.Biff8 = Biff8();
     settings.CodePage = codePage_;
     settings.Date1904 = date1904_;
     settings.SharedStrings = &sharedStrings_;
+    settings.SharedStringIds = &sharedStringIds_;
     return settings;
 }
 

@@ -68,7 +68,7 @@ private:
     void HandleEof();
     void Finish();
     void KeepParts();
-    TXLSSheetReadSettings SheetSettings() const;
+    TXLSSheetReadSettings SheetSettings();
 
     // Workbook globals (XLSReaderGlobals.cpp).
     int32_t DispatchGlobals(uint16_t id, const TXLSRecordGroup& group);
@@ -98,6 +98,7 @@ private:
     bool date1904_ = false;
     uint16_t codePage_ = 1252;
     std::vector<std::u16string> sharedStrings_;  // each prefixed with "'"
+    std::vector<int32_t> sharedStringIds_;       // see TXLSSheetReadSettings
     int32_t fontCount_ = 0;
     int32_t xfCount_ = 0;
     std::unique_ptr<TXLSSheetReader> sheetReader_;

@@ -5,6 +5,7 @@
 #include "xls/biff/XLSRKEncoding.h"
 #include "xls/biff/XLSRecordIds.h"
 #include "xls/model/XLSRange.h"
+#include "xls/model/XLSStringTable.h"
 #include "xls/model/XLSStyles.h"
 #include "xls/model/XLSWorkbook.h"
 #include "xls/model/XLSWorksheet.h"
@@ -107,10 +108,35 @@ void TXLSSheetReader::ReadLabelSST(std::span<const uint8_t> body) {
     const uint32_t index = cursor.U32();
     if (!cursor.Ok() || !InModel(row, col)) return;
     const std::vector<std::u16string>* strings = settings_.SharedStrings;
-    const std::u16string& text = strings && index < strings->size() ? (*strings)[index] : kEmptyText;
-    sheet_.SetCellValue(row, col, Variant(text));
-    workbook_.BumpChangeStamp();
+    const bool known = strings && index < strings->size();
+    const std::u16string& text = known ? (*strings)[index] : kEmptyText;
+    int32_t* id = known && settings_.SharedStringIds ? &(*settings_.SharedStringIds)[index] : nullptr;
+    if (id == nullptr || *id <= 0 || !SetKnownSharedText(row, col, *id, text)) {
+        sheet_.SetCellValue(row, col, Variant(text));
+        workbook_.BumpChangeStamp();
+        // A text with a line feed also changes the cell's format: it always
+        // takes the whole rule.
+        const TXLSCellRef* cell = sheet_.CellHeap().FindCell(row, col);
+        if (id && cell && cell->Kind == TXLSCellKind::Text && text.find(u'\n') == std::u16string::npos)
+            *id = cell->StringId;
+    }
     SetXF(row, col, xf);
+}
+
+// The cell rule for a new cell and a text the string table holds under id:
+// the cell takes one more reference to it. False when the rule must run in
+// full (the cell has content to release, or the id no longer holds the text).
+bool TXLSSheetReader::SetKnownSharedText(uint32_t row, uint32_t col, int32_t id, std::u16string_view text) {
+    TXLSStringTable& strings = workbook_.StringTable();
+    if (strings.RefCount(id) <= 0 || strings.GetString(id) != text.substr(1)) return false;
+    TXLSCellRef& cell = sheet_.CellHeap().GetOrCreateCell(static_cast<int32_t>(row), static_cast<int32_t>(col));
+    if (cell.IsMergeCovered()) return true;
+    if (cell.Kind != TXLSCellKind::Blank) return false;
+    cell.Kind = TXLSCellKind::Text;
+    cell.StringId = id;
+    strings.ReplaceReference(0, id);
+    workbook_.BumpChangeStamp();
+    return true;
 }
 
 void TXLSSheetReader::ReadLabel(const TXLSRecordGroup& group) {

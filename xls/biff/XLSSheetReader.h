@@ -30,6 +30,10 @@ struct TXLSSheetReadSettings {
     bool Date1904 = false;
     // The shared strings, each already prefixed with the apostrophe.
     const std::vector<std::u16string>* SharedStrings = nullptr;
+    // Per shared string, the id the workbook's string table gave it when a
+    // cell first took it (0 until then); lets later cells with the same
+    // string skip the table's hash lookup. Same size as SharedStrings.
+    std::vector<int32_t>* SharedStringIds = nullptr;
 };
 
 class TXLSSheetReader {
@@ -61,6 +65,7 @@ private:
     void SetText(uint32_t row, uint32_t col, uint16_t xf);
     void SetNumber(uint32_t row, uint32_t col, uint16_t xf, double value);
     void SetXF(uint32_t row, uint32_t col, uint16_t xf);
+    bool SetKnownSharedText(uint32_t row, uint32_t col, int32_t id, std::u16string_view text);
 
     IXLSWorksheet& sheet_;
     TXLSWorkbook& workbook_;

@@ -61,7 +61,8 @@ TEST(ReaderOpen, DetectionAndResultCodes) {
         {"html", Ascii("<HtMl><body>"), kFileHtml, kXLSHtmlFile},
         {"xml", Ascii("<Xml>"), kFileXml, kXLSXmlFile},
         {"xml declaration", Ascii("<?xml version='1.0'?>"), kFileUnknown, kXLSUnknownFormat},
-        {"zip package", zip, kFileZipPackage, kXLSUnknownFormat},
+        // Handed to the package reader, which fails on a package this short.
+        {"zip package", zip, kFileZipPackage, -1},
         {"three bytes", Ascii("abc"), kFileUnknown, kXLSUnknownFormat},
         {"empty", {}, kFileUnknown, kXLSUnknownFormat},
         {"plain BIFF", SmallWorkbookStream(), kFilePlainBiff, kXLSOk},

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/xls/biff/reader_test_support.h"
+#include "xls/model/XLSStringTable.h"
 #include "xls/model/XLSStyles.h"
 #include "xls/model/XLSWorkbook.h"
 #include "xls/model/XLSWorksheet.h"
@@ -81,6 +82,28 @@ TEST(ReaderCells, TextRecordsKeepTextsAsTexts) {
     ExpectText(CellValue(book, 1, 2, 3), u"");
     ExpectText(CellValue(book, 1, 2, 4), u"hi");
     ExpectText(CellValue(book, 1, 2, 5), u"\u0080");
+}
+
+// Cells that share an SST entry share one string; the string of an entry
+// that every cell gave up may be reused for another text meanwhile.
+TEST(ReaderCells, SharedStringsAcrossCells) {
+    Stream globals;
+    globals.Rec(0x00FC, SstHead(2).U16(3).U8(0).Ascii("abc").U16(3).U8(0).Ascii("xyz"));
+    Stream cells;
+    cells.Rec(0x00FD, Cell(0, 0).U32(0));
+    cells.Rec(0x0203, Cell(0, 0).F64(7));  // "abc" loses its only cell
+    cells.Rec(0x00FD, Cell(1, 0).U32(1));  // "xyz" may take its place in the table
+    cells.Rec(0x00FD, Cell(2, 0).U32(0));
+    cells.Rec(0x00FD, Cell(3, 0).U32(0));
+    cells.Rec(0x00FD, Cell(3, 0).U32(1));  // a cell written twice
+    TXLSWorkbook book;
+    ASSERT_EQ(ReadBytes(book, Biff8Workbook(globals, cells)), 1);
+    ExpectNumber(CellValue(book, 1, 1, 1), 7);
+    ExpectText(CellValue(book, 1, 2, 1), u"xyz");
+    ExpectText(CellValue(book, 1, 3, 1), u"abc");
+    ExpectText(CellValue(book, 1, 4, 1), u"xyz");
+    EXPECT_EQ(book.StringTable().TotalRefs(), 3);
+    EXPECT_EQ(book.StringTable().UniqueCount(), 2);
 }
 
 TEST(ReaderCells, NumbersFromNumberRkAndMulRk) {

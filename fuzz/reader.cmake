@@ -1,0 +1,3 @@
+korvel_add_fuzzer(fuzz_reader
+    SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ReaderFuzz.cpp
+    LIBS korvel_io)
