@@ -96,6 +96,33 @@ TEST(ReaderOpen, DetectionAndResultCodes) {
     EXPECT_EQ(missing.Open(u"/nonexistent/folder/list.xls"), kXLSCannotOpen);
 }
 
+// The macro storage of the file's BIFF version and the "Ctls" stream are
+// kept for the next save; the other version's macro storage is not.
+TEST(ReaderOpen, KeepsMacroStorageAndControls) {
+    for (uint16_t version : {uint16_t(0x0600), uint16_t(0x0500)}) {
+        TCompoundDocumentWriter writer;
+        TCompoundStreamWriter* stream = nullptr;
+        ASSERT_EQ(writer.Root().CreateStream(version == 0x0600 ? u"Workbook" : u"Book", stream), kStorageOk);
+        Stream records;
+        records.GlobalsAndSheet(version).Eof();
+        stream->Write(records.bytes.data(), records.bytes.size());
+        TCompoundStorageWriter* storage = nullptr;
+        ASSERT_EQ(writer.Root().CreateStorage(u"_VBA_PROJECT_CUR", storage), kStorageOk);
+        ASSERT_EQ(storage->CreateStream(u"dir", stream), kStorageOk);
+        stream->Write("abc", 3);
+        ASSERT_EQ(writer.Root().CreateStream(u"Ctls", stream), kStorageOk);
+        stream->Write("xy", 2);
+        std::vector<uint8_t> bytes;
+        ASSERT_EQ(writer.SaveToBytes(bytes), kStorageOk);
+
+        TXLSWorkbook book;
+        TMemoryStream input(bytes);
+        ASSERT_EQ(book.OpenStream(input), kXLSOk);
+        EXPECT_EQ(book.KeptMacroStorage() != nullptr, version == 0x0600) << version;
+        EXPECT_NE(book.KeptControlStream(), nullptr) << version;
+    }
+}
+
 TEST(ReaderOpen, OpenReplacesTheWorkbookAndKeepsThePathOnlyOnSuccess) {
     TXLSWorkbook book;
     book.Sheets().Add();
