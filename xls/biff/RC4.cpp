@@ -16,19 +16,35 @@ void TRC4::SetKey(std::span<const uint8_t> key) {
     }
 }
 
-inline uint8_t TRC4::NextByte() {
-    i_ = uint8_t(i_ + 1);
-    j_ = uint8_t(j_ + s_[i_]);
-    std::swap(s_[i_], s_[j_]);
-    return s_[uint8_t(s_[i_] + s_[j_])];
-}
-
+// The indexes live in locals while a buffer is processed: stores through the
+// byte buffer could alias the members, which would force the compiler to
+// reload and store them on every byte.
 void TRC4::Crypt(uint8_t* buffer, size_t count) {
-    for (size_t n = 0; n < count; ++n) buffer[n] ^= NextByte();
+    uint8_t i = i_, j = j_;
+    for (size_t n = 0; n < count; ++n) {
+        i = uint8_t(i + 1);
+        const uint8_t si = s_[i];
+        j = uint8_t(j + si);
+        const uint8_t sj = s_[j];
+        s_[i] = sj;
+        s_[j] = si;
+        buffer[n] ^= s_[uint8_t(si + sj)];
+    }
+    i_ = i;
+    j_ = j;
 }
 
 void TRC4::Discard(size_t count) {
-    for (size_t n = 0; n < count; ++n) NextByte();
+    uint8_t i = i_, j = j_;
+    for (size_t n = 0; n < count; ++n) {
+        i = uint8_t(i + 1);
+        const uint8_t si = s_[i];
+        j = uint8_t(j + si);
+        s_[i] = s_[j];
+        s_[j] = si;
+    }
+    i_ = i;
+    j_ = j;
 }
 
 }  // namespace korvel

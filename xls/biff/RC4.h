@@ -19,8 +19,6 @@ public:
     void Discard(size_t count);
 
 private:
-    uint8_t NextByte();
-
     uint8_t s_[256] = {};
     uint8_t i_ = 0;
     uint8_t j_ = 0;
