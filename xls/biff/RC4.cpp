@@ -5,13 +5,17 @@
 namespace korvel {
 
 void TRC4::SetKey(std::span<const uint8_t> key) {
-    for (int n = 0; n < 256; ++n) s_[n] = uint8_t(n);
+    for (uint32_t n = 0; n < 256; ++n) s_[n] = n;
     i_ = 0;
     j_ = 0;
     if (key.empty()) return;
+    // Encrypted workbooks re-key every 1024 bytes: walk the key with its own
+    // index rather than dividing on every step.
     uint8_t j = 0;
+    size_t k = 0;
     for (size_t n = 0; n < 256; ++n) {
-        j = uint8_t(j + s_[n] + key[n % key.size()]);
+        j = uint8_t(j + s_[n] + key[k]);
+        if (++k == key.size()) k = 0;
         std::swap(s_[n], s_[j]);
     }
 }
@@ -23,12 +27,12 @@ void TRC4::Crypt(uint8_t* buffer, size_t count) {
     uint8_t i = i_, j = j_;
     for (size_t n = 0; n < count; ++n) {
         i = uint8_t(i + 1);
-        const uint8_t si = s_[i];
+        const uint32_t si = s_[i];
         j = uint8_t(j + si);
-        const uint8_t sj = s_[j];
+        const uint32_t sj = s_[j];
         s_[i] = sj;
         s_[j] = si;
-        buffer[n] ^= s_[uint8_t(si + sj)];
+        buffer[n] ^= uint8_t(s_[uint8_t(si + sj)]);
     }
     i_ = i;
     j_ = j;
@@ -38,7 +42,7 @@ void TRC4::Discard(size_t count) {
     uint8_t i = i_, j = j_;
     for (size_t n = 0; n < count; ++n) {
         i = uint8_t(i + 1);
-        const uint8_t si = s_[i];
+        const uint32_t si = s_[i];
         j = uint8_t(j + si);
         s_[i] = s_[j];
         s_[j] = si;
