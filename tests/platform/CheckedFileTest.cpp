@@ -174,6 +174,11 @@ TEST(CheckedFile, UsingAFileThatIsNotOpenIsAnError) {
 }
 
 TEST(CheckedFile, TooManyOpenFiles) {
+#ifdef KORVEL_SANITIZED
+    // The sanitizer runtime checks memory through a pipe; with every
+    // descriptor taken it misreports the exception object being thrown.
+    GTEST_SKIP() << "descriptor exhaustion confuses the sanitizer runtime";
+#endif
     ScratchFolder scratch;
     std::string path = scratch / "out";
     EXPECT_EXIT(
