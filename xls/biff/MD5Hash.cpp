@@ -1,7 +1,5 @@
 #include "xls/biff/MD5Hash.h"
 
-#include <algorithm>
-#include <cstring>
 
 namespace korvel {
 
@@ -36,8 +34,7 @@ void TMD5Hash::Init() {
     state_[1] = 0xefcdab89;
     state_[2] = 0x98badcfe;
     state_[3] = 0x10325476;
-    bitCount_ = 0;
-    buffered_ = 0;
+    blocks_.Reset();
 }
 
 void TMD5Hash::Transform(const uint8_t block[64]) {
@@ -66,27 +63,14 @@ void TMD5Hash::Transform(const uint8_t block[64]) {
 }
 
 void TMD5Hash::Update(const uint8_t* data, size_t size) {
-    bitCount_ += uint64_t(size) * 8;
-    if (buffered_ > 0) {
-        size_t take = std::min(size, sizeof buffer_ - buffered_);
-        std::memcpy(buffer_ + buffered_, data, take);
-        buffered_ += take;
-        data += take;
-        size -= take;
-        if (buffered_ < sizeof buffer_) return;
-        Transform(buffer_);
-        buffered_ = 0;
-    }
-    for (; size >= 64; data += 64, size -= 64) Transform(data);
-    if (size) std::memcpy(buffer_, data, size);
-    buffered_ = size;
+    blocks_.Update(data, size, [this](const uint8_t* block) { Transform(block); });
 }
 
 void TMD5Hash::Final() {
     // Padding: one 1 bit, zeros up to 56 mod 64 bytes, then the bit length.
-    uint64_t bits = bitCount_;
+    uint64_t bits = blocks_.BitCount();
     uint8_t pad[72] = {0x80};
-    size_t padLength = (buffered_ < 56 ? 56 : 120) - buffered_;
+    size_t padLength = blocks_.PadLength();
     for (int i = 0; i < 8; ++i) pad[padLength + i] = uint8_t(bits >> (8 * i));
     Update(pad, padLength + 8);
     for (int i = 0; i < 4; ++i)

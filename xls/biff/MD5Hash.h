@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "xls/biff/HashBlockBuffer.h"
+
 namespace korvel {
 
 class TMD5Hash {
@@ -33,9 +35,7 @@ private:
     void Transform(const uint8_t block[64]);
 
     uint32_t state_[4];
-    uint64_t bitCount_ = 0;
-    uint8_t buffer_[64];
-    size_t buffered_ = 0;
+    THashBlockBuffer blocks_;
     Digest digest_{};
 };
 

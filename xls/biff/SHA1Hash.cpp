@@ -1,7 +1,5 @@
 #include "xls/biff/SHA1Hash.h"
 
-#include <algorithm>
-#include <cstring>
 
 namespace korvel {
 
@@ -21,8 +19,7 @@ void TSHA1Hash::Init() {
     state_[2] = 0x98BADCFE;
     state_[3] = 0x10325476;
     state_[4] = 0xC3D2E1F0;
-    bitCount_ = 0;
-    buffered_ = 0;
+    blocks_.Reset();
 }
 
 void TSHA1Hash::Transform(const uint8_t block[64]) {
@@ -51,28 +48,15 @@ void TSHA1Hash::Transform(const uint8_t block[64]) {
 }
 
 void TSHA1Hash::Update(const uint8_t* data, size_t size) {
-    bitCount_ += uint64_t(size) * 8;
-    if (buffered_ > 0) {
-        size_t take = std::min(size, sizeof buffer_ - buffered_);
-        std::memcpy(buffer_ + buffered_, data, take);
-        buffered_ += take;
-        data += take;
-        size -= take;
-        if (buffered_ < sizeof buffer_) return;
-        Transform(buffer_);
-        buffered_ = 0;
-    }
-    for (; size >= 64; data += 64, size -= 64) Transform(data);
-    if (size) std::memcpy(buffer_, data, size);
-    buffered_ = size;
+    blocks_.Update(data, size, [this](const uint8_t* block) { Transform(block); });
 }
 
 void TSHA1Hash::Final() {
     // Padding: one 1 bit, zeros up to 56 mod 64 bytes, then the bit length
     // as a big-endian 64-bit number.
-    uint64_t bits = bitCount_;
+    uint64_t bits = blocks_.BitCount();
     uint8_t pad[72] = {0x80};
-    size_t padLength = (buffered_ < 56 ? 56 : 120) - buffered_;
+    size_t padLength = blocks_.PadLength();
     for (int i = 0; i < 8; ++i) pad[padLength + i] = uint8_t(bits >> (56 - 8 * i));
     Update(pad, padLength + 8);
     for (int i = 0; i < 5; ++i)
