@@ -209,13 +209,15 @@ void TAVLTree::FreeSubtree(TAVLNode* node) {
     FreeNode(node);
 }
 
-void TAVLTree::Clear() {
+void TAVLTree::Clear() { FreeSubtree(Forget()); }
+
+TAVLNode* TAVLTree::Forget() {
     TAVLNode* root = root_;
     root_ = nullptr;
     cachedNode_ = nullptr;
     cachedKey_ = -1;
     nodeCount_ = 0;
-    FreeSubtree(root);
+    return root;
 }
 
 }  // namespace korvel

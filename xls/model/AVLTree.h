@@ -20,7 +20,7 @@ public:
     TAVLTree(const TAVLTree&) = delete;
     TAVLTree& operator=(const TAVLTree&) = delete;
     // Frees the remaining nodes with the base FreeNode. A derived tree that
-    // overrides FreeNode must call Clear() in its own destructor.
+    // overrides FreeNode must call Clear() or Forget() in its own destructor.
     virtual ~TAVLTree();
 
     // The node with this key, or nullptr. A hit becomes the cached node.
@@ -42,6 +42,10 @@ public:
     const TAVLNode* Root() const { return root_; }
 
 protected:
+    // Empties the tree without freeing a node and returns the old root: for
+    // a derived tree whose node storage is released all at once.
+    TAVLNode* Forget();
+
     virtual TAVLNode* CreateNode(int32_t key) { auto* n = new TAVLNode; n->Key = key; return n; }
     virtual void FreeNode(TAVLNode* node) { delete node; }
     virtual void NodeInserted(TAVLNode*) {}

@@ -18,27 +18,47 @@ TXLSCellHeap::TXLSCellHeap(TXLSRowList& rows, TXLSColumnList& columns, TXLSStrin
                            TXLSStyleXFs& styles)
     : rows_(rows), columns_(columns), strings_(strings), styles_(styles) {}
 
-TXLSCellHeap::~TXLSCellHeap() { Clear(); }
+// The pools own every block and cell: the tree only has to let go of them.
+TXLSCellHeap::~TXLSCellHeap() { Forget(); }
+
+TXLSCellBlock* TXLSCellBlockPool::Allocate() {
+    if (!freeBlocks_.empty()) {
+        TXLSCellBlock* block = freeBlocks_.back();
+        freeBlocks_.pop_back();
+        return block;
+    }
+    if (usedInLastChunk_ == kChunkBlocks) {
+        chunks_.push_back(std::make_unique<TXLSCellBlock[]>(kChunkBlocks));
+        usedInLastChunk_ = 0;
+    }
+    return &chunks_.back()[usedInLastChunk_++];
+}
+
+void TXLSCellBlockPool::Free(TXLSCellBlock* block) {
+    *block = TXLSCellBlock{};
+    freeBlocks_.push_back(block);
+}
 
 TAVLNode* TXLSCellHeap::CreateNode(int32_t key) {
-    auto* block = new TXLSCellBlock;
+    TXLSCellBlock* block = blocks_.Allocate();
     block->Key = key;
     return block;
 }
 
-// Cells stay in the pool, which frees them with the store.
-void TXLSCellHeap::FreeNode(TAVLNode* node) { delete static_cast<TXLSCellBlock*>(node); }
+// Cells stay in the pool, which frees them with the store; blocks go back
+// to theirs.
+void TXLSCellHeap::FreeNode(TAVLNode* node) { blocks_.Free(static_cast<TXLSCellBlock*>(node)); }
 
 TXLSCellRef* TXLSCellHeap::FindCell(int32_t row, int32_t col) {
     TAVLNode* node = Find(BlockKey(row, col));
     if (node == nullptr) return nullptr;
-    uint32_t handle = AsBlock(node).Slots[col & 63];
+    uint32_t handle = AsBlock(node).Slots[col & kCellBlockColumnMask];
     return handle != 0 ? &pool_.At(handle) : nullptr;
 }
 
 TXLSCellRef& TXLSCellHeap::GetOrCreateCell(int32_t row, int32_t col) {
     TXLSCellBlock& block = AsBlock(FindOrInsert(BlockKey(row, col)));
-    uint32_t& slot = block.Slots[col & 63];
+    uint32_t& slot = block.Slots[col & kCellBlockColumnMask];
     if (slot != 0) return pool_.At(slot);
 
     uint32_t handle = pool_.Allocate();
@@ -80,10 +100,10 @@ void TXLSCellHeap::DeleteCell(int32_t row, int32_t col) {
     TAVLNode* node = Find(key);
     if (node == nullptr) return;
     TXLSCellBlock& block = AsBlock(node);
-    uint32_t handle = block.Slots[col & 63];
+    uint32_t handle = block.Slots[col & kCellBlockColumnMask];
     if (handle == 0) return;
 
-    block.Slots[col & 63] = 0;
+    block.Slots[col & kCellBlockColumnMask] = 0;
     --block.UsedCount;
     TXLSCellRef& cell = pool_.At(handle);
     if (cell.Kind == TXLSCellKind::Text) strings_.ReleaseString(cell.StringId);
@@ -120,10 +140,10 @@ int32_t TXLSCellHeap::PreviousUsedColumn(int32_t row, int32_t col, int32_t stopC
     for (int32_t c = col - 1; c >= stopCol && c >= 0;) {
         TAVLNode* node = Find(BlockKey(row, c));
         if (node == nullptr) {
-            c = (c & ~63) - 1;  // skip the whole missing block
+            c = (c & ~kCellBlockColumnMask) - 1;  // skip the whole missing block
             continue;
         }
-        if (AsBlock(node).Slots[c & 63] != 0) return c;
+        if (AsBlock(node).Slots[c & kCellBlockColumnMask] != 0) return c;
         --c;
     }
     return -1;
@@ -176,28 +196,28 @@ void TXLSCellHeap::ShrinkColumnsAfterDelete(int32_t col) {
 }
 
 TXLSCellRef* TXLSCellHeap::FirstOccupied(TXLSCellBlock& block, int from) {
-    for (int slot = from; slot < 64; ++slot)
+    for (int slot = from; slot < kCellBlockWidth; ++slot)
         if (block.Slots[slot] != 0) return &pool_.At(block.Slots[slot]);
     return nullptr;
 }
 
 TXLSCellRef* TXLSCellHeap::FirstCellInRow(int32_t row) {
-    TAVLNode* node = Ceiling(row << 8);
-    if (node == nullptr || (node->Key >> 8) != row) return nullptr;
+    TAVLNode* node = Ceiling(BlockKey(row, 0));
+    if (node == nullptr || RowOfKey(node->Key) != row) return nullptr;
     return FirstOccupied(AsBlock(node), 0);
 }
 
 TXLSCellRef* TXLSCellHeap::NextCellInRow(const TXLSCellRef& cell) {
     const int32_t key = BlockKey(cell.Row, cell.Column);
-    const int slot = cell.Column & 63;
-    if (slot < 63) {
+    const int slot = cell.Column & kCellBlockColumnMask;
+    if (slot < kCellBlockColumnMask) {
         TAVLNode* node = Find(key);
         if (node != nullptr) {
             if (TXLSCellRef* next = FirstOccupied(AsBlock(node), slot + 1)) return next;
         }
     }
     TAVLNode* node = Higher(key);
-    if (node == nullptr || (node->Key >> 8) != cell.Row) return nullptr;
+    if (node == nullptr || RowOfKey(node->Key) != cell.Row) return nullptr;
     return FirstOccupied(AsBlock(node), 0);
 }
 
@@ -233,11 +253,11 @@ bool TXLSCellHeap::MergeCells(int32_t row1, int32_t col1, int32_t row2, int32_t 
     // them only the blocks that overlap the area.
     for (int32_t r = area.FirstRow; r >= 0 && r <= area.LastRow; r = rows_.NextRow(r)) {
         for (TAVLNode* node = Ceiling(BlockKey(r, area.FirstCol));
-             node != nullptr && (node->Key >> 8) == r && ((node->Key & 0xFF) << 6) <= area.LastCol;
+             node != nullptr && RowOfKey(node->Key) == r && FirstColumnOfKey(node->Key) <= area.LastCol;
              node = Higher(node->Key)) {
             TXLSCellBlock& block = AsBlock(node);
-            const int32_t base = (node->Key & 0xFF) << 6;
-            for (int slot = 0; slot < 64; ++slot) {
+            const int32_t base = FirstColumnOfKey(node->Key);
+            for (int slot = 0; slot < kCellBlockWidth; ++slot) {
                 const int32_t col = base + slot;
                 if (block.Slots[slot] == 0 || col < area.FirstCol || col > area.LastCol) continue;
                 const bool master = r == area.FirstRow && col == area.FirstCol;

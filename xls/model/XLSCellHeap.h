@@ -1,5 +1,5 @@
-// The cell store of a worksheet: an AVL tree of blocks, each holding the 64
-// neighbouring cells of one row (block key = row * 256 + column / 64), so an
+// The cell store of a worksheet: an AVL tree of blocks, each holding the 16
+// neighbouring cells of one row (block key = row * 1024 + column / 16), so an
 // in-order walk visits cells row by row, left to right. The store keeps the
 // used rectangle of the sheet, each row's first and last used column (in the
 // sheet's row list), one shared-string reference per text cell and one format
@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "xls/model/AVLTree.h"
@@ -20,9 +21,31 @@ namespace korvel {
 class TXLSStringTable;
 class TXLSStyleXFs;
 
+// 16 columns per block: narrow sheets (the usual device list has a handful
+// of columns) waste little on empty slots, wide ones get a few more blocks.
+inline constexpr int32_t kCellBlockColumnBits = 4;
+inline constexpr int32_t kCellBlockWidth = 1 << kCellBlockColumnBits;
+inline constexpr int32_t kCellBlockColumnMask = kCellBlockWidth - 1;
+// Bits of a block key below the row: 16,384 columns / 16 per block.
+inline constexpr int32_t kCellBlockRowShift = 14 - kCellBlockColumnBits;
+
 struct TXLSCellBlock : TAVLNode {
-    uint8_t UsedCount = 0;            // occupied slots, 1 .. 64 while the block exists
-    uint32_t Slots[64] = {};          // cell handles in the store's pool, 0 when empty
+    uint8_t UsedCount = 0;                  // occupied slots, 1 .. 16 while the block exists
+    uint32_t Slots[kCellBlockWidth] = {};   // cell handles in the store's pool, 0 when empty
+};
+
+// Slab storage for the blocks: a sheet of many rows makes one block per row,
+// and single heap allocations would cost a header each and a call per row.
+class TXLSCellBlockPool {
+public:
+    TXLSCellBlock* Allocate();
+    void Free(TXLSCellBlock* block);
+
+private:
+    static constexpr size_t kChunkBlocks = 512;
+    std::vector<std::unique_ptr<TXLSCellBlock[]>> chunks_;
+    size_t usedInLastChunk_ = kChunkBlocks;
+    std::vector<TXLSCellBlock*> freeBlocks_;
 };
 
 class TXLSCellHeap : public TAVLTree {
@@ -33,7 +56,13 @@ public:
     // Frees every block and cell without releasing string references.
     ~TXLSCellHeap() override;
 
-    static int32_t BlockKey(int32_t row, int32_t col) { return (row << 8) | (col >> 6); }
+    static int32_t BlockKey(int32_t row, int32_t col) {
+        return (row << kCellBlockRowShift) | (col >> kCellBlockColumnBits);
+    }
+    static int32_t RowOfKey(int32_t key) { return key >> kCellBlockRowShift; }
+    static int32_t FirstColumnOfKey(int32_t key) {
+        return (key & ((1 << kCellBlockRowShift) - 1)) << kCellBlockColumnBits;
+    }
 
     // All (row, col) arguments are 0-based; the cell operations require
     // 0 <= row <= 1,048,575 and 0 <= col <= 16,383 (the range layer checks).
@@ -94,6 +123,7 @@ private:
     TXLSStringTable& strings_;
     TXLSStyleXFs& styles_;
     TXLSCellPool pool_;
+    TXLSCellBlockPool blocks_;
     TXLSMergedAreas merged_;
     int32_t firstRow_ = 0, lastRow_ = 0, rowCount_ = 0;
     int32_t firstCol_ = 0, lastCol_ = 0, colCount_ = 0;

@@ -56,7 +56,7 @@ TEST_F(HeapFixture, TwoBlocksAndShrinkingBack) {
     EXPECT_EQ(Dimensions(), (Dims{0, 9, 10, 0, 70, 71}));
     EXPECT_EQ(heap.NodeCount(), 2);
     EXPECT_NE(heap.Find(0), nullptr);
-    EXPECT_NE(heap.Find(2305), nullptr);
+    EXPECT_NE(heap.Find(TXLSCellHeap::BlockKey(9, 70)), nullptr);
 
     heap.DeleteCell(9, 70);
     EXPECT_EQ(Dimensions(), (Dims{0, 0, 1, 0, 0, 1}));
@@ -72,15 +72,15 @@ TEST_F(HeapFixture, TwoBlocksAndShrinkingBack) {
 TEST_F(HeapFixture, RowWalkCrossesBlocks) {
     heap.GetOrCreateCell(4, 70);
     heap.GetOrCreateCell(4, 3);
-    heap.GetOrCreateCell(4, 63);
+    heap.GetOrCreateCell(4, kCellBlockWidth - 1);
     heap.GetOrCreateCell(5, 0);  // next row must not be reached
     TXLSCellRef* cell = heap.FirstCellInRow(4);
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->Column, 3);
     cell = heap.NextCellInRow(*cell);
     ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->Column, 63);
-    cell = heap.NextCellInRow(*cell);  // from slot 63 straight to the next block
+    EXPECT_EQ(cell->Column, kCellBlockWidth - 1);
+    cell = heap.NextCellInRow(*cell);  // from the last slot over missing blocks to the next
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->Column, 70);
     EXPECT_EQ(heap.NextCellInRow(*cell), nullptr);
@@ -90,10 +90,11 @@ TEST_F(HeapFixture, RowWalkCrossesBlocks) {
 
 TEST_F(HeapFixture, LastColumnAndLastRowOfTheModel) {
     TXLSCellRef& cell = heap.GetOrCreateCell(1048575, 16383);
-    EXPECT_EQ(TXLSCellHeap::BlockKey(1048575, 16383), 1048575 * 256 + 255);
-    TXLSCellBlock* block = static_cast<TXLSCellBlock*>(heap.Find(1048575 * 256 + 255));
+    const int32_t blocksPerRow = 16384 / kCellBlockWidth;
+    EXPECT_EQ(TXLSCellHeap::BlockKey(1048575, 16383), 1048575 * blocksPerRow + blocksPerRow - 1);
+    TXLSCellBlock* block = static_cast<TXLSCellBlock*>(heap.Find(1048575 * blocksPerRow + blocksPerRow - 1));
     ASSERT_NE(block, nullptr);
-    EXPECT_NE(block->Slots[63], 0u);
+    EXPECT_NE(block->Slots[kCellBlockWidth - 1], 0u);
     EXPECT_EQ(block->UsedCount, 1);
     EXPECT_EQ(&heap.GetOrCreateCell(1048575, 16383), &cell);  // existing cell returned unchanged
     EXPECT_EQ(heap.CellCount(), 1u);
@@ -216,9 +217,9 @@ int CheckBlocks(const TAVLNode* node, int32_t low, int32_t high, const std::map<
     // Every occupied slot is in the reference; with the total compared by the
     // caller, that makes the two sets equal.
     int used = 0;
-    for (int slot = 0; slot < 64; ++slot) {
+    for (int slot = 0; slot < kCellBlockWidth; ++slot) {
         if (block.Slots[slot] == 0) continue;
-        int32_t row = node->Key >> 8, col = ((node->Key & 0xFF) << 6) + slot;
+        int32_t row = TXLSCellHeap::RowOfKey(node->Key), col = TXLSCellHeap::FirstColumnOfKey(node->Key) + slot;
         EXPECT_EQ(reference.count({row, col}), 1u) << row << "," << col;
         ++used;
     }
@@ -294,7 +295,7 @@ struct RandomRun : HeapFixture {
 TEST_F(RandomRun, GetOrCreateAndDeleteKeepEveryInvariant) {
     initialUses15 = styles.UseCount(15);
     // Columns around block edges, both model ends and a few in between.
-    const int32_t columnChoices[] = {0, 1, 2, 5, 62, 63, 64, 65, 100, 127, 128, 129, 191, 192, 255, 256,
+    const int32_t columnChoices[] = {0, 1, 2, 5, 14, 15, 16, 17, 31, 32, 62, 63, 64, 65, 100, 127, 128, 129, 191, 192, 255, 256,
                                      1000, 4095, 4096, 16320, 16382, 16383};
     std::mt19937 random(2024);
     for (int step = 0; step < 30000; ++step) {
