@@ -8,7 +8,6 @@
 #include "platform/Errors.h"
 #include "platform/FileStream.h"
 #include "xls/biff/CryptoResults.h"
-#include "xls/biff/XLSRecordEncryption.h"
 #include "xls/biff/XLSRecordIds.h"
 #include "xls/biff/XLSStartDecryption.h"
 #include "xls/biff/XLSReaderResults.h"
@@ -123,8 +122,6 @@ int32_t TXLSReadStream::ReadHeader(uint16_t& id, uint16_t& size) {
     size = static_cast<uint16_t>(at[2] | (at[3] << 8));
     next_ += kRecordHeaderSize;
     position_ += kRecordHeaderSize;
-    // Headers are never encrypted but count for the key stream.
-    if (decrypter_) decrypter_->Skip(kRecordHeaderSize);
     lastId_ = id;
     return kXLSReadOk;
 }
@@ -134,13 +131,12 @@ int32_t TXLSReadStream::ReadBody(uint16_t size, std::span<const uint8_t>& body) 
     if (size == 0) return kXLSReadOk;
     const size_t left = buffer_.size() - next_;
     if (left < size) {
-        if (decrypter_) decrypter_->Skip(static_cast<uint32_t>(left));
         next_ = buffer_.size();
         position_ += static_cast<uint32_t>(left);
         return kXLSReadFailed;
     }
-    uint8_t* at = buffer_.data() + next_;
-    if (decrypter_) DecryptRecordBody(*decrypter_, lastId_, at, size);
+    const uint8_t* at = buffer_.data() + next_;
+    if (decryption_) decryption_->WaitFor(next_ + size);
     next_ += size;
     position_ += size;
     body = std::span<const uint8_t>(at, size);
@@ -148,11 +144,14 @@ int32_t TXLSReadStream::ReadBody(uint16_t size, std::span<const uint8_t>& body) 
 }
 
 int32_t TXLSReadStream::StartDecryption(std::span<const uint8_t> filePassBody) {
-    decrypter_.reset();
+    // A running worker has stopped after this FILEPASS record; what follows
+    // is decrypted, if at all, under the new one.
+    decryption_.reset();
     int32_t result = kDecryptBadFilePass;
-    decrypter_ = korvel::StartDecryption(filePassBody, password_, position_, result);
-    if (result != kDecryptOk) decrypter_.reset();
-    return result == kDecryptOk ? kXLSReadOk : result;
+    std::unique_ptr<TXLSDecrypter> decrypter = korvel::StartDecryption(filePassBody, password_, position_, result);
+    if (result != kDecryptOk) return result;
+    decryption_ = std::make_unique<TXLSBackgroundDecryption>(std::move(decrypter), buffer_.data(), buffer_.size(), next_);
+    return kXLSReadOk;
 }
 
 std::unique_ptr<TXLSFileItem> TXLSReadStream::TakeKeptPart(const std::u16string& name) {
@@ -162,6 +161,7 @@ std::unique_ptr<TXLSFileItem> TXLSReadStream::TakeKeptPart(const std::u16string&
 }
 
 void TXLSReadStream::CloseWorkbookStream() {
+    decryption_.reset();
     std::vector<uint8_t>().swap(buffer_);
     next_ = 0;
     position_ = 0;

@@ -6,7 +6,8 @@
 // The whole stream is read into one buffer when it is opened; record bodies
 // are handed out as views into that buffer, so reading allocates nothing per
 // record. Once StartDecryption has accepted a FILEPASS record, every later
-// body is decrypted in place as it is read.
+// body is decrypted in place, by a worker that runs ahead of the reader
+// (TXLSBackgroundDecryption); ReadBody hands out a body once it is final.
 //
 // The stream counts the bytes consumed (headers and bodies); it neither joins
 // CONTINUE records nor looks ahead: grouping is the reader's job.
@@ -22,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "xls/biff/XLSDecrypter.h"
+#include "xls/biff/XLSBackgroundDecryption.h"
 #include "xls/storage/XLSFileItem.h"
 
 namespace korvel {
@@ -61,7 +62,7 @@ public:
     // stream. Results: kXLSReadOk, or a code of CryptoResults.h (decryption
     // then stays off).
     int32_t StartDecryption(std::span<const uint8_t> filePassBody);
-    bool Decrypting() const { return decrypter_ != nullptr; }
+    bool Decrypting() const { return decryption_ != nullptr; }
 
     // Bytes consumed since the record stream was opened.
     uint32_t Position() const { return position_; }
@@ -91,7 +92,7 @@ private:
     uint32_t position_ = 0;
     uint16_t lastId_ = 0;
     bool compound_ = false;
-    std::unique_ptr<TXLSDecrypter> decrypter_;
+    std::unique_ptr<TXLSBackgroundDecryption> decryption_;  // before buffer_ dies, it stops
     std::vector<std::unique_ptr<TXLSFileItem>> keptParts_;
 };
 

@@ -5,6 +5,7 @@ add_library(korvel_io STATIC
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorkbookIO.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSFileFormat.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSReadStream.cpp
+    ${CMAKE_SOURCE_DIR}/xls/biff/XLSBackgroundDecryption.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSRecordText.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSSSTReader.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSReader.cpp
@@ -17,4 +18,5 @@ add_library(korvel_io STATIC
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorksheetWriter.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSDrawingGroupRecord.cpp
     ${CMAKE_SOURCE_DIR}/xls/biff/XLSWorkbookWriter.cpp)
-target_link_libraries(korvel_io PUBLIC korvel_model korvel_records korvel_storage korvel_crypto korvel_xlsx)
+find_package(Threads REQUIRED)
+target_link_libraries(korvel_io PUBLIC korvel_model korvel_records korvel_storage korvel_crypto korvel_xlsx Threads::Threads)
