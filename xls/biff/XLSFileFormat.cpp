@@ -4,6 +4,7 @@
 
 #include "common/TextUtil.h"
 #include "platform/Errors.h"
+#include "platform/FileBytes.h"
 #include "platform/FileStream.h"
 #include "xls/biff/XLSReader.h"
 #include "xls/biff/XLSWorkbookReader.h"
@@ -21,12 +22,15 @@ constexpr uint32_t kLetterCaseBits = 0x20202000;
 constexpr uint32_t kHtmlMagic = 0x6D74683C;
 constexpr uint32_t kXmlMagic = 0x6C6D783C;
 
-int32_t ReadDetected(TXLSWorkbook& workbook, TStream& stream, const std::u16string& password, int32_t& fileFormat) {
+// file: the stream's bytes when they are a whole file in memory (the BIFF
+// reader then uses them in place), else nullptr.
+int32_t ReadDetected(TXLSWorkbook& workbook, TStream& stream, const std::u16string& password, int32_t& fileFormat,
+                     const std::shared_ptr<const TFileBytes>& file = nullptr) {
     switch (DetectFileFormat(stream)) {
     case kFileCompoundDocument:
     case kFilePlainBiff: {
         TXLSReader reader(workbook, password);
-        const int32_t result = reader.ReadStream(stream);
+        const int32_t result = file ? reader.ReadBytes(file, file->Bytes()) : reader.ReadStream(stream);
         if (result == kXLSOk) fileFormat = reader.FileFormat();
         return result;
     }
@@ -71,6 +75,11 @@ int32_t DetectFileFormat(TStream& stream) {
 int32_t ReadWorkbookFile(TXLSWorkbook& workbook, const std::u16string& fileName, TStream* stream,
                          const std::u16string& password, int32_t& fileFormat) {
     if (stream != nullptr) return ReadDetected(workbook, *stream, password, fileFormat);
+    // The file is mapped when the system allows; else it is read as a stream.
+    if (std::shared_ptr<const TFileBytes> bytes = ReadFileBytes(Utf16ToUtf8(fileName))) {
+        TSpanStream view(bytes->Bytes());
+        return ReadDetected(workbook, view, password, fileFormat, bytes);
+    }
     std::unique_ptr<TFileStream> file;
     try {
         file = std::make_unique<TFileStream>(Utf16ToUtf8(fileName), FileMode::OpenRead);

@@ -6,6 +6,7 @@
 #include "common/ByteCursor.h"
 #include "common/TextUtil.h"
 #include "platform/Errors.h"
+#include "platform/FileBytes.h"
 #include "platform/FileStream.h"
 #include "xls/biff/CryptoResults.h"
 #include "xls/biff/XLSRecordIds.h"
@@ -52,42 +53,47 @@ TXLSReadStream::TXLSReadStream(std::u16string password) : password_(std::move(pa
 TXLSReadStream::~TXLSReadStream() = default;
 
 int32_t TXLSReadStream::OpenFile(const std::u16string& path) {
-    std::vector<uint8_t> bytes;
-    try {
-        TFileStream file(Utf16ToUtf8(path), FileMode::OpenRead);
-        if (!ReadWholeStream(file, bytes)) return kXLSReadNoRecordStream;
-    } catch (const EKorvelError&) {
-        return kXLSReadNoRecordStream;
-    }
-    return OpenBytes(std::move(bytes));
+    std::shared_ptr<const TFileBytes> file = ReadFileBytes(Utf16ToUtf8(path));
+    if (!file) return kXLSReadNoRecordStream;
+    const std::span<const uint8_t> bytes = file->Bytes();
+    return OpenShared(std::move(file), bytes);
 }
 
 int32_t TXLSReadStream::OpenFromStream(TStream& stream) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeStream(stream, bytes)) return kXLSReadNoRecordStream;
-    return OpenBytes(std::move(bytes));
+    auto bytes = std::make_shared<std::vector<uint8_t>>();
+    if (!ReadWholeStream(stream, *bytes)) return kXLSReadNoRecordStream;
+    const std::span<const uint8_t> view(*bytes);
+    return OpenShared(std::move(bytes), view);
 }
 
-int32_t TXLSReadStream::OpenBytes(std::vector<uint8_t> bytes) {
+int32_t TXLSReadStream::OpenShared(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
     CloseWorkbookStream();
     ReleaseStorage();
     // A damaged compound document would fall back to the plain reading and
     // fail there, as its first bytes are no BOF header: decide by the
-    // signature so that the bytes are held only once.
+    // signature.
     if (bytes.size() >= sizeof kBiffCompoundMagic &&
         std::memcmp(bytes.data(), kBiffCompoundMagic, sizeof kBiffCompoundMagic) == 0)
-        return OpenCompound(std::move(bytes));
-    return OpenPlain(std::move(bytes));
+        return OpenCompound(std::move(owner), bytes);
+    return OpenPlain(std::move(owner), bytes);
 }
 
-int32_t TXLSReadStream::OpenCompound(std::vector<uint8_t> bytes) {
+int32_t TXLSReadStream::OpenCompound(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
     TCompoundDocumentReader document;
-    if (document.OpenBytes(std::move(bytes)) != kStorageOk) return kXLSReadNoRecordStream;
+    if (document.OpenShared(owner, bytes) != kStorageOk) return kXLSReadNoRecordStream;
     const TCompoundStorageReader root = document.Root();
-    if (root.ReadStream(u"workbook", buffer_) != kStorageOk &&
-        root.ReadStream(u"book", buffer_) != kStorageOk) {
-        buffer_.clear();
+    std::unique_ptr<TCompoundStreamReader> stream;
+    if (root.OpenStream(u"workbook", stream) != kStorageOk && root.OpenStream(u"book", stream) != kStorageOk)
         return kXLSReadNoRecordStream;
+    if (stream->ContiguousView(records_)) {
+        source_ = std::move(owner);
+    } else {
+        try {
+            stream->ReadAll(buffer_);
+        } catch (const std::bad_alloc&) {
+            return kXLSReadNoRecordStream;
+        }
+        records_ = buffer_;
     }
     for (const char16_t* name : {u"_VBA_PROJECT_CUR", u"_VBA_PROJECT"}) {
         auto storage = std::make_unique<TXLSFileStorage>(name);
@@ -99,25 +105,32 @@ int32_t TXLSReadStream::OpenCompound(std::vector<uint8_t> bytes) {
     return kXLSReadOk;
 }
 
-int32_t TXLSReadStream::OpenPlain(std::vector<uint8_t> bytes) {
+int32_t TXLSReadStream::OpenPlain(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
     ByteCursor header(bytes.data(), bytes.size());
     const uint16_t id = header.U16();
     const uint16_t size = header.U16();
     if (!header.Ok() || id != XLSRecordId::kBOF || size < kPlainBofMinSize || size > kPlainBofMaxSize)
         return kXLSReadNoRecordStream;
-    buffer_ = std::move(bytes);
+    source_ = std::move(owner);
+    records_ = bytes;
     compound_ = false;
     return kXLSReadOk;
 }
 
+void TXLSReadStream::MakeWritable() {
+    if (records_.data() == buffer_.data()) return;
+    buffer_.assign(records_.begin(), records_.end());
+    records_ = buffer_;
+}
+
 int32_t TXLSReadStream::ReadHeader(uint16_t& id, uint16_t& size) {
-    const size_t left = buffer_.size() - next_;
+    const size_t left = records_.size() - next_;
     if (left < kRecordHeaderSize) {
-        next_ = buffer_.size();
+        next_ = records_.size();
         position_ += static_cast<uint32_t>(left);
         return kXLSReadEndOfStream;
     }
-    const uint8_t* at = buffer_.data() + next_;
+    const uint8_t* at = records_.data() + next_;
     id = static_cast<uint16_t>(at[0] | (at[1] << 8));
     size = static_cast<uint16_t>(at[2] | (at[3] << 8));
     next_ += kRecordHeaderSize;
@@ -129,13 +142,13 @@ int32_t TXLSReadStream::ReadHeader(uint16_t& id, uint16_t& size) {
 int32_t TXLSReadStream::ReadBody(uint16_t size, std::span<const uint8_t>& body) {
     body = {};
     if (size == 0) return kXLSReadOk;
-    const size_t left = buffer_.size() - next_;
+    const size_t left = records_.size() - next_;
     if (left < size) {
-        next_ = buffer_.size();
+        next_ = records_.size();
         position_ += static_cast<uint32_t>(left);
         return kXLSReadFailed;
     }
-    const uint8_t* at = buffer_.data() + next_;
+    const uint8_t* at = records_.data() + next_;
     if (decryption_) decryption_->WaitFor(next_ + size);
     next_ += size;
     position_ += size;
@@ -150,6 +163,11 @@ int32_t TXLSReadStream::StartDecryption(std::span<const uint8_t> filePassBody) {
     int32_t result = kDecryptBadFilePass;
     std::unique_ptr<TXLSDecrypter> decrypter = korvel::StartDecryption(filePassBody, password_, position_, result);
     if (result != kDecryptOk) return result;
+    try {
+        MakeWritable();
+    } catch (const std::bad_alloc&) {
+        return kXLSReadFailed;
+    }
     decryption_ = std::make_unique<TXLSBackgroundDecryption>(std::move(decrypter), buffer_.data(), buffer_.size(), next_);
     return kXLSReadOk;
 }
@@ -162,7 +180,9 @@ std::unique_ptr<TXLSFileItem> TXLSReadStream::TakeKeptPart(const std::u16string&
 
 void TXLSReadStream::CloseWorkbookStream() {
     decryption_.reset();
+    records_ = {};
     std::vector<uint8_t>().swap(buffer_);
+    source_.reset();
     next_ = 0;
     position_ = 0;
 }

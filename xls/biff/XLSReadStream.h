@@ -3,9 +3,10 @@
 // The record stream is the "workbook" stream of a compound document (else its
 // "book" stream; names compare without case), or, for a file that is no
 // compound document, the file itself when it starts with a BOF record header.
-// The whole stream is read into one buffer when it is opened; record bodies
-// are handed out as views into that buffer, so reading allocates nothing per
-// record. Once StartDecryption has accepted a FILEPASS record, every later
+// A file is mapped, not read (TFileBytes); a record stream that lies in one
+// piece there is used in place, any other is copied into one buffer when it
+// is opened. Record bodies are handed out as views into those bytes, so
+// reading allocates nothing per record. Once StartDecryption has accepted a FILEPASS record, every later
 // body is decrypted in place, by a worker that runs ahead of the reader
 // (TXLSBackgroundDecryption); ReadBody hands out a body once it is final.
 //
@@ -46,6 +47,8 @@ public:
     // The same for the caller's stream, read from position 0 to its end; the
     // stream is seeked back to 0 and not kept.
     int32_t OpenFromStream(TStream& stream);
+    // The same for a whole file in memory, which owner keeps alive.
+    int32_t OpenShared(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
 
     // Reads the next record header. Results: kXLSReadOk (id and size set);
     // kXLSReadEndOfStream when fewer than 4 bytes are left (they are consumed).
@@ -82,13 +85,16 @@ public:
     void ReleaseStorage();
 
 private:
-    int32_t OpenBytes(std::vector<uint8_t> bytes);
-    int32_t OpenCompound(std::vector<uint8_t> bytes);
-    int32_t OpenPlain(std::vector<uint8_t> bytes);
+    int32_t OpenCompound(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
+    int32_t OpenPlain(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
+    // Decryption writes into the record bytes: makes them the stream's own.
+    void MakeWritable();
 
     std::u16string password_;
-    std::vector<uint8_t> buffer_;
-    size_t next_ = 0;            // offset of the next unread byte in buffer_
+    std::shared_ptr<const void> source_;  // keeps the file's bytes alive
+    std::vector<uint8_t> buffer_;         // the record bytes when copied
+    std::span<const uint8_t> records_;    // the record stream: in the file or in buffer_
+    size_t next_ = 0;            // offset of the next unread byte in records_
     uint32_t position_ = 0;
     uint16_t lastId_ = 0;
     bool compound_ = false;

@@ -37,6 +37,11 @@ int32_t TXLSReader::ReadStream(TStream& stream) {
     return opened == kXLSReadOk ? ReadWorkbook() : opened;
 }
 
+int32_t TXLSReader::ReadBytes(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
+    const int32_t opened = stream_.OpenShared(std::move(owner), bytes);
+    return opened == kXLSReadOk ? ReadWorkbook() : opened;
+}
+
 int32_t TXLSReader::FileFormat() const { return biffVersion_ < kBiff8 ? kXLSFormatBiff5 : kXLSFormatBiff8; }
 
 int32_t TXLSReader::ReadWorkbook() {

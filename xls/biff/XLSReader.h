@@ -53,6 +53,8 @@ public:
     int32_t ReadFile(const std::u16string& path);
     // The same from the caller's stream (read from its start; not kept).
     int32_t ReadStream(TStream& stream);
+    // The same from a whole file in memory, which owner keeps alive.
+    int32_t ReadBytes(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
 
     // kXLSFormatBiff5 (1) when the globals BOF gave a version below 0x0600,
     // else kXLSFormatBiff8 (2).

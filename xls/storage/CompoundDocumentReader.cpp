@@ -82,9 +82,15 @@ int32_t TCompoundDocumentReader::OpenFromStream(TStream& source) {
 }
 
 int32_t TCompoundDocumentReader::OpenBytes(std::vector<uint8_t> bytes) {
+    auto owned = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+    const std::span<const uint8_t> view(*owned);
+    return OpenShared(std::move(owned), view);
+}
+
+int32_t TCompoundDocumentReader::OpenShared(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
     Close();
-    file_ = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
-    bytes_ = *file_;
+    file_ = std::move(owner);
+    bytes_ = bytes;
     const int32_t result = Load();
     if (result != kStorageOk) {
         Close();
@@ -413,7 +419,7 @@ int32_t TCompoundStorageReader::OpenStream(std::u16string_view name,
     const int32_t result = doc_->MapStream(entry, segments);
     if (result != kStorageOk) return result;
     out = std::make_unique<TCompoundStreamReader>(
-        doc_->file_, std::move(segments),
+        doc_->file_, doc_->bytes_.data(), std::move(segments),
         entry.Size);
     return kStorageOk;
 }

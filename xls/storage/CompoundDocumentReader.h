@@ -102,6 +102,9 @@ public:
     // Opens a document held in memory (taken over by the reader).
     // Results as OpenFile, without kStorageFileError.
     int32_t OpenBytes(std::vector<uint8_t> bytes);
+    // Opens the document in bytes, which owner keeps alive (the reader and its
+    // streams share owner). Results as OpenBytes.
+    int32_t OpenShared(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
     // Closes the document. Storage handles taken from it become invalid;
     // streams already opened keep working (they share the bytes).
     void Close();
@@ -136,8 +139,8 @@ private:
     // Copies one sector into dst (SectorSize bytes); bytes past the end of the file become fill.
     void CopySector(uint32_t sector, uint8_t* dst, uint8_t fill) const;
 
-    std::shared_ptr<const std::vector<uint8_t>> file_;
-    std::span<const uint8_t> bytes_;  // *file_
+    std::shared_ptr<const void> file_;  // owns bytes_
+    std::span<const uint8_t> bytes_;
     TCompoundHeader header_;
     bool open_ = false;
     uint64_t generation_ = 0;  // counts opens and closes, to retire old handles

@@ -5,9 +5,9 @@
 
 namespace korvel {
 
-TCompoundStreamReader::TCompoundStreamReader(std::shared_ptr<const std::vector<uint8_t>> document,
+TCompoundStreamReader::TCompoundStreamReader(std::shared_ptr<const void> document, const uint8_t* data,
                                              std::vector<TStreamSegment> segments, uint64_t size)
-    : document_(std::move(document)), segments_(std::move(segments)), size_(size) {}
+    : document_(std::move(document)), data_(data), segments_(std::move(segments)), size_(size) {}
 
 size_t TCompoundStreamReader::SegmentAt(uint64_t streamOffset) const {
     auto it = std::upper_bound(
@@ -25,7 +25,7 @@ size_t TCompoundStreamReader::Read(void* buffer, size_t count) {
         const TStreamSegment& seg = segments_[i];
         const uint64_t within = pos_ + done - seg.StreamOffset;
         const uint64_t take = std::min(seg.Length - within, wanted - done);
-        std::memcpy(dst + done, document_->data() + seg.FileOffset + within, take);
+        std::memcpy(dst + done, data_ + seg.FileOffset + within, take);
         done += take;
     }
     pos_ += done;
@@ -46,7 +46,20 @@ int64_t TCompoundStreamReader::Seek(int64_t offset, SeekOrigin origin) {
 void TCompoundStreamReader::ReadAll(std::vector<uint8_t>& out) const {
     out.resize(size_);
     for (const TStreamSegment& seg : segments_)
-        std::memcpy(out.data() + seg.StreamOffset, document_->data() + seg.FileOffset, seg.Length);
+        std::memcpy(out.data() + seg.StreamOffset, data_ + seg.FileOffset, seg.Length);
+}
+
+}  // namespace korvel
+
+namespace korvel {
+
+bool TCompoundStreamReader::ContiguousView(std::span<const uint8_t>& out) const {
+    out = {};
+    if (segments_.empty()) return size_ == 0;
+    for (size_t i = 1; i < segments_.size(); ++i)
+        if (segments_[i].FileOffset != segments_[i - 1].FileOffset + segments_[i - 1].Length) return false;
+    out = std::span<const uint8_t>(data_ + segments_.front().FileOffset, static_cast<size_t>(size_));
+    return true;
 }
 
 }  // namespace korvel

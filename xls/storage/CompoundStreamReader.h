@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/Stream.h"
@@ -26,7 +27,8 @@ class TCompoundStreamReader : public TStream {
 public:
     // Precondition: the segments are in stream order, cover [0, size) without
     // gaps and lie inside document.
-    TCompoundStreamReader(std::shared_ptr<const std::vector<uint8_t>> document,
+    // document keeps the bytes at data alive.
+    TCompoundStreamReader(std::shared_ptr<const void> document, const uint8_t* data,
                           std::vector<TStreamSegment> segments, uint64_t size);
 
     size_t Read(void* buffer, size_t count) override;
@@ -37,11 +39,15 @@ public:
 
     // Copies the whole stream into out (resized to the stream size); the position is kept.
     void ReadAll(std::vector<uint8_t>& out) const;
+    // The whole stream as a view into the document when its bytes lie there
+    // in one piece (true), valid while the document's bytes live.
+    bool ContiguousView(std::span<const uint8_t>& out) const;
 
 private:
     size_t SegmentAt(uint64_t streamOffset) const;
 
-    std::shared_ptr<const std::vector<uint8_t>> document_;
+    std::shared_ptr<const void> document_;
+    const uint8_t* data_;
     std::vector<TStreamSegment> segments_;
     uint64_t size_;
     uint64_t pos_ = 0;
