@@ -4,4 +4,5 @@ korvel_add_test(platform_tests
     ${CMAKE_SOURCE_DIR}/tests/platform/CheckedFileTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/MessageBoxTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/FileSystemTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/platform/FileBytesTest.cpp
   LIBS korvel_platform)

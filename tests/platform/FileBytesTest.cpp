@@ -1,0 +1,69 @@
+// Whole-file reading: mapped regular files, read pipes, and the failures.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/FileBytes.h"
+#include "tests/platform/ScratchFolder.h"
+
+namespace korvel {
+namespace {
+
+using testing::ScratchFolder;
+
+std::string AsString(const TFileBytes& file) {
+    return std::string(reinterpret_cast<const char*>(file.Bytes().data()), file.Bytes().size());
+}
+
+TEST(FileBytes, RegularEmptyAndMissingFiles) {
+    ScratchFolder scratch;
+    std::string content(70000, '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 256);
+    auto file = ReadFileBytes(scratch.Write("data.bin", content));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(AsString(*file), content);
+
+    auto empty = ReadFileBytes(scratch.Write("empty.bin", ""));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->Bytes().empty());
+
+    EXPECT_EQ(ReadFileBytes(scratch / "missing.bin"), nullptr);
+    EXPECT_EQ(ReadFileBytes(scratch.Path()), nullptr);  // a folder has no bytes to read
+}
+
+TEST(FileBytes, BytesOutliveTheFileName) {
+    ScratchFolder scratch;
+    const std::string path = scratch.Write("gone.bin", "still here");
+    auto file = ReadFileBytes(path);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    EXPECT_EQ(AsString(*file), "still here");
+}
+
+TEST(FileBytes, PipesAreReadToTheirEnd) {
+    ScratchFolder scratch;
+    const std::string fifo = scratch / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string content(200000, 'p');
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FILE* out = std::fopen(fifo.c_str(), "wb");
+        std::fwrite(content.data(), 1, content.size(), out);
+        std::fclose(out);
+        ::_exit(0);
+    }
+    auto file = ReadFileBytes(fifo);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(AsString(*file), content);
+}
+
+}  // namespace
+}  // namespace korvel
