@@ -12,8 +12,32 @@ uint32_t TXLSCellPool::Allocate() {
     return ++used_;
 }
 
+void TXLSCellRef::SetFormula(std::unique_ptr<TXLSFormula> formula) {
+    DropFormula();
+    formula_ = formula.release();
+    Kind = TXLSCellKind::Formula;
+}
+
+void TXLSCellRef::DropFormula() {
+    if (Kind != TXLSCellKind::Formula) return;
+    delete formula_;
+    Value = 0;
+    Kind = TXLSCellKind::Blank;
+}
+
+void TXLSCellRef::Reset() {
+    DropFormula();
+    Row = 0;
+    Column = 0;
+    Kind = TXLSCellKind::Blank;
+    MergeFlags = 0;
+    XF = 0;
+    StringId = -1;
+    Value = 0;
+}
+
 void TXLSCellPool::Free(uint32_t handle) {
-    At(handle) = TXLSCellRef{};
+    At(handle).Reset();
     freeHandles_.push_back(handle);
 }
 

@@ -18,22 +18,41 @@ enum : uint8_t {
     kCellMergeMaster = 0x02,  // ... and is its top-left cell
 };
 
-// 32 bytes: the fields are packed because a sheet may hold millions of cells.
+// 24 bytes: the fields are packed because a sheet may hold millions of cells.
+// A formula cell keeps its formula where other cells keep their number; the
+// cell owns it, so cells are not copied.
 struct TXLSCellRef {
     int32_t Row = 0;                       // 0-based
     uint16_t Column = 0;                   // 0-based, <= 16383
-    TXLSCellKind Kind = TXLSCellKind::Blank;
+    TXLSCellKind Kind = TXLSCellKind::Blank;  // set to Formula only through SetFormula
     uint8_t MergeFlags = 0;
     int32_t XF = 0;                        // 0: the row's or column's format applies
     int32_t StringId = -1;                 // shared string id of a text cell, -1 otherwise
-    double Value = 0;                      // number, date serial, or 1.0/0.0 for a boolean
-    std::unique_ptr<TXLSFormula> Formula;  // set only for a formula cell
+    union {
+        double Value = 0;                  // number, date serial, or 1.0/0.0 for a boolean
+        TXLSFormula* formula_;             // the formula of a formula cell
+    };
+
+    TXLSCellRef() = default;
+    TXLSCellRef(const TXLSCellRef&) = delete;
+    TXLSCellRef& operator=(const TXLSCellRef&) = delete;
+    ~TXLSCellRef() { DropFormula(); }
+
+    // The formula of a formula cell, else nullptr.
+    TXLSFormula* Formula() const { return Kind == TXLSCellKind::Formula ? formula_ : nullptr; }
+    // Makes the cell a formula cell that owns formula (freeing a previous one).
+    void SetFormula(std::unique_ptr<TXLSFormula> formula);
+    // A formula cell frees its formula and becomes blank; other cells are left alone.
+    void DropFormula();
+    // Back to a fresh record.
+    void Reset();
 
     bool IsMerged() const { return (MergeFlags & kCellMerged) != 0; }
     bool IsMergeMaster() const { return (MergeFlags & kCellMergeMaster) != 0; }
     // Lies in a merged area and is not its top-left cell.
     bool IsMergeCovered() const { return MergeFlags == kCellMerged; }
 };
+static_assert(sizeof(TXLSCellRef) == 24);
 
 // Slab storage for cell records: chunks that never move, so a cell's address
 // stays valid until it is freed; freed records are reused. Handles are 1-based

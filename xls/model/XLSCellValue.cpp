@@ -22,9 +22,8 @@ void IXLSWorksheet::ReleaseContent(TXLSCellRef& cell) {
         workbook_.StringTable().ReleaseString(cell.StringId);
         cell.StringId = -1;
         cell.Kind = TXLSCellKind::Blank;
-    } else if (cell.Kind == TXLSCellKind::Formula) {
-        cell.Formula.reset();
-        cell.Kind = TXLSCellKind::Blank;
+    } else {
+        cell.DropFormula();
     }
 }
 
@@ -41,8 +40,7 @@ void IXLSWorksheet::SetText(TXLSCellRef& cell, std::u16string_view text) {
     if (text.front() == u'=') {
         std::unique_ptr<TXLSFormula> formula = workbook_.FormulaEngine().Compile(text.substr(1), sheetId_);
         if (formula) {
-            cell.Formula = std::move(formula);
-            cell.Kind = TXLSCellKind::Formula;
+            cell.SetFormula(std::move(formula));
         } else {
             StoreSharedText(cell, text);
         }
@@ -103,9 +101,9 @@ Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
     case TXLSCellKind::Boolean:
         return Variant(cell->Value > 0);
     case TXLSCellKind::Formula: {
-        if (!cell->Formula) return Variant::Null();
+        if (!cell->Formula()) return Variant::Null();
         std::optional<Variant> result =
-            workbook_.FormulaEngine().Evaluate(*cell->Formula, index_, row, col, workbook_.ChangeStamp());
+            workbook_.FormulaEngine().Evaluate(*cell->Formula(), index_, row, col, workbook_.ChangeStamp());
         if (!result) return Variant::Null();
         if (result->Kind() != VariantKind::Double) return *result;
         number = result->AsDouble();

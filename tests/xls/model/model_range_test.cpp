@@ -284,12 +284,11 @@ TEST_F(RangeFixture, FormulaCellsReadNullWithoutEngineAndAreReplacedCleanly) {
     };
     int alive = 0;
     TXLSCellRef& cell = sheet->CellHeap().GetOrCreateCell(0, 0);
-    cell.Formula = std::make_unique<Probe>(alive);
-    cell.Kind = TXLSCellKind::Formula;
+    cell.SetFormula(std::make_unique<Probe>(alive));
     EXPECT_TRUE(Get(1, 1).IsNull());  // evaluation fails: null
     Set(1, 1, Variant(2.0));
     EXPECT_EQ(alive, 0);              // the old formula is freed
-    EXPECT_EQ(Stored(1, 1)->Formula, nullptr);
+    EXPECT_EQ(Stored(1, 1)->Formula(), nullptr);
     EXPECT_EQ(Get(1, 1), Variant(2.0));
 }
 
