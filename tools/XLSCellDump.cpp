@@ -103,12 +103,14 @@ std::string PythonFloatRepr(double value) {
                 out += digits.substr(0, whole) + "." + digits.substr(whole);
             }
         } else {
-            out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+            out += "0.";
+            out.append(static_cast<size_t>(-exponent - 1), '0');
+            out += digits;
         }
         return out;
     }
     out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
+    if (digits.size() > 1) out.append(".").append(digits, 1);
     char exp[16];
     std::snprintf(exp, sizeof exp, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
     return out + exp;

@@ -73,7 +73,10 @@ public:
 
     std::string Dump() const {
         std::string out = "{\"sheets\":[";
-        for (size_t s = 0; s < sheets_.size(); ++s) out += (s ? "," : "") + JsonString(sheets_[s]);
+        for (size_t s = 0; s < sheets_.size(); ++s) {
+            if (s) out += ",";
+            out += JsonString(sheets_[s]);
+        }
         out += "],\"datemode\":" + std::to_string(DateMode) + "}\n";
         for (size_t s = 0; s < sheets_.size(); ++s) {
             const std::string prefix =
@@ -199,10 +202,10 @@ TEST(WriterOracle, XlrdReadsEveryValueOfABiff8Workbook) {
     expected.AddSheet(u"Wide \u00e9");
     for (int col = 0; col <= 256; ++col) {
         wide.SetCellValue(0, col, Variant(double(col)));
-        wide.SetCellValue(2, col, Variant(u"c" + Utf8ToUtf16(std::to_string(col))));
+        wide.SetCellValue(2, col, Variant(std::u16string(u"c").append(Utf8ToUtf16(std::to_string(col)))));
         if (col < 256) {  // column 256 exists only in the model
             expected.Number(1, 0, col, col);
-            expected.Text(1, 2, col, u"c" + Utf8ToUtf16(std::to_string(col)));
+            expected.Text(1, 2, col, std::u16string(u"c").append(Utf8ToUtf16(std::to_string(col))));
         }
     }
 

@@ -159,7 +159,7 @@ TEST(WorksheetCells, ThousandRowsOfTextMakeThirtyTwoBlocks) {
     IXLSWorksheet& sheet = book.Sheets().Add();
     for (int32_t row = 0; row < 1000; ++row)
         for (int32_t col = 0; col < 4; ++col)
-            sheet.SetCellValue(row, col, Variant(u"r" + std::u16string(1, char16_t(u'a' + col))));
+            sheet.SetCellValue(row, col, Variant(std::u16string{u'r', char16_t(u'a' + col)}));
     const std::vector<Record> all = SplitRecords(WriteStream(book, 2));
     const std::vector<Record> records = FirstSheet(all);
     writer_test::CheckCellTable(all, RecordAtOffset(all, records[0].Offset));
