@@ -3,6 +3,7 @@
 #include "xls/biff/XLSReaderResults.h"
 #include "xls/biff/XLSRecordIds.h"
 #include "xls/biff/XLSWorkbookWriter.h"
+#include "xls/model/XLSStringTable.h"
 #include "xls/model/XLSWorkbook.h"
 
 namespace korvel {
@@ -47,6 +48,7 @@ int32_t TXLSReader::FileFormat() const { return biffVersion_ < kBiff8 ? kXLSForm
 int32_t TXLSReader::ReadWorkbook() {
     workbook_.Clear();
     int32_t result = ReadRecords();
+    ReleaseSharedStrings();
     if (result == kXLSReadOk) Finish();
     stream_.CloseWorkbookStream();
     if (result == kXLSReadOk && stream_.FromCompoundDocument()) KeepParts();
@@ -171,14 +173,18 @@ void TXLSReader::HandleEof() {
 }
 
 TXLSSheetReadSettings TXLSReader::SheetSettings() {
-    sharedStringIds_.resize(sharedStrings_.size(), 0);
     TXLSSheetReadSettings settings;
     settings.Biff8 = Biff8();
     settings.CodePage = codePage_;
     settings.Date1904 = date1904_;
     settings.SharedStrings = &sharedStrings_;
-    settings.SharedStringIds = &sharedStringIds_;
     return settings;
+}
+
+void TXLSReader::ReleaseSharedStrings() {
+    TXLSStringTable& table = workbook_.StringTable();
+    for (const TXLSSharedStringRef& text : sharedStrings_) table.ReleaseString(text.Id);
+    sharedStrings_.clear();
 }
 
 void TXLSReader::Finish() {

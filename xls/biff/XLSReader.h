@@ -86,6 +86,9 @@ private:
     void ReadStyle(std::span<const uint8_t> body);
     void ReadFormat(std::span<const uint8_t> body);
     void ReadPalette(std::span<const uint8_t> body);
+    void ReadSST(const TXLSRecordGroup& group);
+    // Gives back the references held to the SST's strings.
+    void ReleaseSharedStrings();
     // A BIFF8 (16-bit count and option byte) or BIFF5 (8-bit characters)
     // text at the cursor; false when the body ends early.
     bool ReadText(ByteCursor& cursor, bool count16, std::u16string& out) const;
@@ -99,8 +102,7 @@ private:
     uint16_t activeTab_ = 0;
     bool date1904_ = false;
     uint16_t codePage_ = 1252;
-    std::vector<std::u16string> sharedStrings_;  // each prefixed with "'"
-    std::vector<int32_t> sharedStringIds_;       // see TXLSSheetReadSettings
+    std::vector<TXLSSharedStringRef> sharedStrings_;  // one reference held to each
     int32_t fontCount_ = 0;
     int32_t xfCount_ = 0;
     std::unique_ptr<TXLSSheetReader> sheetReader_;

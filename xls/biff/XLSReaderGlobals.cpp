@@ -3,6 +3,7 @@
 #include "xls/biff/XLSReaderResults.h"
 #include "xls/biff/XLSRecordIds.h"
 #include "xls/biff/XLSSSTReader.h"
+#include "xls/model/XLSStringTable.h"
 #include "xls/model/XLSWorkbook.h"
 
 namespace korvel {
@@ -33,7 +34,7 @@ int32_t TXLSReader::DispatchGlobals(uint16_t id, const TXLSRecordGroup& group) {
     case XLSRecordId::kBOUNDSHEET: ReadBoundSheet(body); break;
     case XLSRecordId::kPALETTE: ReadPalette(body); break;
     case XLSRecordId::kXF: ReadXF(body); break;
-    case XLSRecordId::kSST: ReadSSTGroup(group, u"'", sharedStrings_); break;
+    case XLSRecordId::kSST: ReadSST(group); break;
     case XLSRecordId::kSTYLE: ReadStyle(body); break;
     case XLSRecordId::kFORMAT: ReadFormat(body); break;
     // REFMODE, CODENAME, EXTERNSHEET, NAME, SUPBOOK, EXTERNNAME and the
@@ -94,6 +95,16 @@ void TXLSReader::ReadPassword(std::span<const uint8_t> body) {
     if (body.size() < kWordRecordMinSize) return;
     ByteCursor cursor(body);
     workbook_.Protection().PasswordHash = cursor.U16();
+}
+
+// Every string goes into the workbook's string table at once, where the
+// reader holds one reference to it until the stream is read: cells then take
+// their strings by id, and strings no cell took leave the table at the end.
+void TXLSReader::ReadSST(const TXLSRecordGroup& group) {
+    TXLSStringTable& table = workbook_.StringTable();
+    ReadSSTGroup(group, [&](std::u16string_view text) {
+        sharedStrings_.push_back({table.AddString(text), text.find(u'\n') != std::u16string_view::npos});
+    });
 }
 
 }  // namespace korvel

@@ -8,7 +8,6 @@ namespace {
 
 constexpr size_t kSSTHeaderSize = 8;          // total references, unique count
 constexpr size_t kSSTUniqueCountOffset = 4;
-constexpr size_t kSmallestStringSize = 3;     // count and option byte
 constexpr uint8_t kStringWide = 0x01;
 constexpr uint8_t kStringExtended = 0x04;
 constexpr uint8_t kStringRich = 0x08;
@@ -70,7 +69,7 @@ bool ReadOneString(const TXLSRecordGroup& group, TGroupPosition& at, std::u16str
 
 }  // namespace
 
-void ReadSSTGroup(const TXLSRecordGroup& group, std::u16string_view prefix, std::vector<std::u16string>& out) {
+void ReadSSTGroup(const TXLSRecordGroup& group, const std::function<void(std::u16string_view)>& each) {
     if (group.empty()) return;
     ByteCursor head(group[0]);
     uint64_t expected = head.U32At(kSSTUniqueCountOffset);
@@ -83,19 +82,14 @@ void ReadSSTGroup(const TXLSRecordGroup& group, std::u16string_view prefix, std:
         ByteCursor joined(bytes, filled);
         expected = joined.U32At(kSSTUniqueCountOffset);
     }
-    // Never trust the count for memory: every string takes at least 3 bytes.
-    size_t total = 0;
-    for (const auto& body : group) total += body.size();
-    out.reserve(out.size() + static_cast<size_t>(std::min<uint64_t>(expected, total / kSmallestStringSize)));
-
     TGroupPosition at{0, kSSTHeaderSize};
     std::u16string text;
     for (uint64_t read = 0; read < expected; ++read) {
         Normalize(group, at);
         if (at.body >= group.size()) break;
-        text.assign(prefix);
+        text.clear();
         if (!ReadOneString(group, at, text)) break;
-        out.push_back(text);
+        each(text);
     }
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,11 @@
 
 namespace korvel {
 
-// Appends the strings of the group to out, each prefixed with `prefix` (the
-// reader stores them as they will be set into cells). Reads at most as many
+// Hands each string of the group, in order, to `each`. Reads at most as many
 // strings as the SST's unique count says, and never more than the bytes
 // hold: a count that lies high ends with the last whole header; a string cut
 // by the end of the group is kept with the characters present. A string
 // header that does not fit its record ends the reading.
-void ReadSSTGroup(const TXLSRecordGroup& group, std::u16string_view prefix, std::vector<std::u16string>& out);
+void ReadSSTGroup(const TXLSRecordGroup& group, const std::function<void(std::u16string_view)>& each);
 
 }  // namespace korvel

@@ -107,36 +107,33 @@ void TXLSSheetReader::ReadLabelSST(std::span<const uint8_t> body) {
     const uint16_t row = cursor.U16(), col = cursor.U16(), xf = cursor.U16();
     const uint32_t index = cursor.U32();
     if (!cursor.Ok() || !InModel(row, col)) return;
-    const std::vector<std::u16string>* strings = settings_.SharedStrings;
-    const bool known = strings && index < strings->size();
-    const std::u16string& text = known ? (*strings)[index] : kEmptyText;
-    int32_t* id = known && settings_.SharedStringIds ? &(*settings_.SharedStringIds)[index] : nullptr;
-    if (id == nullptr || *id <= 0 || !SetKnownSharedText(row, col, *id, text)) {
-        sheet_.SetCellValue(row, col, Variant(text));
+    const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
+    if (strings && index < strings->size()) {
+        SetSharedText(row, col, (*strings)[index]);
+    } else {
+        sheet_.SetCellValue(row, col, Variant(kEmptyText));
         workbook_.BumpChangeStamp();
-        // A text with a line feed also changes the cell's format: it always
-        // takes the whole rule.
-        const TXLSCellRef* cell = sheet_.CellHeap().FindCell(row, col);
-        if (id && cell && cell->Kind == TXLSCellKind::Text && text.find(u'\n') == std::u16string::npos)
-            *id = cell->StringId;
     }
     SetXF(row, col, xf);
 }
 
-// The cell rule for a new cell and a text the string table holds under id:
-// the cell takes one more reference to it. False when the rule must run in
-// full (the cell has content to release, or the id no longer holds the text).
-bool TXLSSheetReader::SetKnownSharedText(uint32_t row, uint32_t col, int32_t id, std::u16string_view text) {
+// The cell rule for a shared string: a new cell takes one more reference to
+// the id directly; a cell with content to release, or a text with a line
+// feed, goes through the whole rule.
+void TXLSSheetReader::SetSharedText(uint32_t row, uint32_t col, const TXLSSharedStringRef& text) {
     TXLSStringTable& strings = workbook_.StringTable();
-    if (strings.RefCount(id) <= 0 || strings.GetString(id) != text.substr(1)) return false;
     TXLSCellRef& cell = sheet_.CellHeap().GetOrCreateCell(static_cast<int32_t>(row), static_cast<int32_t>(col));
-    if (cell.IsMergeCovered()) return true;
-    if (cell.Kind != TXLSCellKind::Blank) return false;
-    cell.Kind = TXLSCellKind::Text;
-    cell.StringId = id;
-    strings.ReplaceReference(0, id);
+    if (cell.IsMergeCovered()) return;
+    if (cell.Kind != TXLSCellKind::Blank || text.HasLineFeed) {
+        text_.assign(kEmptyText);
+        text_.append(strings.GetString(text.Id));
+        sheet_.SetCellValue(static_cast<int32_t>(row), static_cast<int32_t>(col), Variant(text_));
+    } else {
+        cell.Kind = TXLSCellKind::Text;
+        cell.StringId = text.Id;
+        strings.ReplaceReference(0, text.Id);
+    }
     workbook_.BumpChangeStamp();
-    return true;
 }
 
 void TXLSSheetReader::ReadLabel(const TXLSRecordGroup& group) {

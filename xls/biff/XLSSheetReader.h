@@ -23,17 +23,22 @@ namespace korvel {
 class IXLSWorksheet;
 class TXLSWorkbook;
 
+// A string of the SST as the workbook reader keeps it: the id under which
+// the workbook's string table holds it. The reader holds one reference to
+// each id until the whole stream is read, so the id stays valid for every
+// cell that takes it.
+struct TXLSSharedStringRef {
+    int32_t Id = 0;
+    bool HasLineFeed = false;  // such a text also changes its cell's format
+};
+
 // What the sheet handlers take from the workbook reader.
 struct TXLSSheetReadSettings {
     bool Biff8 = true;
     uint32_t CodePage = 1252;
     bool Date1904 = false;
-    // The shared strings, each already prefixed with the apostrophe.
-    const std::vector<std::u16string>* SharedStrings = nullptr;
-    // Per shared string, the id the workbook's string table gave it when a
-    // cell first took it (0 until then); lets later cells with the same
-    // string skip the table's hash lookup. Same size as SharedStrings.
-    std::vector<int32_t>* SharedStringIds = nullptr;
+    // The shared strings, by SST index.
+    const std::vector<TXLSSharedStringRef>* SharedStrings = nullptr;
 };
 
 class TXLSSheetReader {
@@ -65,7 +70,7 @@ private:
     void SetText(uint32_t row, uint32_t col, uint16_t xf);
     void SetNumber(uint32_t row, uint32_t col, uint16_t xf, double value);
     void SetXF(uint32_t row, uint32_t col, uint16_t xf);
-    bool SetKnownSharedText(uint32_t row, uint32_t col, int32_t id, std::u16string_view text);
+    void SetSharedText(uint32_t row, uint32_t col, const TXLSSharedStringRef& text);
 
     IXLSWorksheet& sheet_;
     TXLSWorkbook& workbook_;
