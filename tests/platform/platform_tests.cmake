@@ -5,4 +5,5 @@ korvel_add_test(platform_tests
     ${CMAKE_SOURCE_DIR}/tests/platform/MessageBoxTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/FileSystemTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/FileBytesTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/platform/BulkMemoryTest.cpp
   LIBS korvel_platform)

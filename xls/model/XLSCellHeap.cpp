@@ -1,6 +1,7 @@
 #include "xls/model/XLSCellHeap.h"
 
 #include <algorithm>
+#include <new>
 
 #include "xls/model/XLSStringTable.h"
 #include "xls/model/XLSStyles.h"
@@ -28,10 +29,10 @@ TXLSCellBlock* TXLSCellBlockPool::Allocate() {
         return block;
     }
     if (usedInLastChunk_ == kChunkBlocks) {
-        chunks_.push_back(std::make_unique<TXLSCellBlock[]>(kChunkBlocks));
+        chunks_.push_back(std::make_unique<TBulkMemory>(kChunkBlocks * sizeof(TXLSCellBlock), !chunks_.empty()));
         usedInLastChunk_ = 0;
     }
-    return &chunks_.back()[usedInLastChunk_++];
+    return new (static_cast<TXLSCellBlock*>(chunks_.back()->Data()) + usedInLastChunk_++) TXLSCellBlock();
 }
 
 void TXLSCellBlockPool::Free(TXLSCellBlock* block) {

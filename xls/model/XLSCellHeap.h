@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
+#include "platform/BulkMemory.h"
 #include "xls/model/AVLTree.h"
 #include "xls/model/XLSCellRef.h"
 #include "xls/model/XLSColumnList.h"
@@ -33,6 +35,7 @@ struct TXLSCellBlock : TAVLNode {
     uint8_t UsedCount = 0;                  // occupied slots, 1 .. 16 while the block exists
     uint32_t Slots[kCellBlockWidth] = {};   // cell handles in the store's pool, 0 when empty
 };
+static_assert(std::is_trivially_destructible_v<TXLSCellBlock>);
 
 // Slab storage for the blocks: a sheet of many rows makes one block per row,
 // and single heap allocations would cost a header each and a call per row.
@@ -42,8 +45,9 @@ public:
     void Free(TXLSCellBlock* block);
 
 private:
-    static constexpr size_t kChunkBlocks = 512;
-    std::vector<std::unique_ptr<TXLSCellBlock[]>> chunks_;
+    static constexpr size_t kChunkBlocks = 4096;
+    // Blocks are made in place as they are first handed out.
+    std::vector<std::unique_ptr<TBulkMemory>> chunks_;
     size_t usedInLastChunk_ = kChunkBlocks;
     std::vector<TXLSCellBlock*> freeBlocks_;
 };

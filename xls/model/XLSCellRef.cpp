@@ -1,6 +1,12 @@
 #include "xls/model/XLSCellRef.h"
 
+#include <new>
+
 namespace korvel {
+
+TXLSCellPool::~TXLSCellPool() {
+    for (uint32_t handle = 1; handle <= used_; ++handle) At(handle).~TXLSCellRef();
+}
 
 uint32_t TXLSCellPool::Allocate() {
     if (!freeHandles_.empty()) {
@@ -8,8 +14,11 @@ uint32_t TXLSCellPool::Allocate() {
         freeHandles_.pop_back();
         return handle;
     }
-    if ((used_ & (kChunkSize - 1)) == 0) chunks_.push_back(std::make_unique<TXLSCellRef[]>(kChunkSize));
-    return ++used_;
+    if ((used_ & (kChunkSize - 1)) == 0)
+        chunks_.push_back(std::make_unique<TBulkMemory>(kChunkSize * sizeof(TXLSCellRef), !chunks_.empty()));
+    const uint32_t handle = ++used_;
+    new (&At(handle)) TXLSCellRef();
+    return handle;
 }
 
 void TXLSCellRef::SetFormula(std::unique_ptr<TXLSFormula> formula) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/BulkMemory.h"
 #include "xls/model/XLSFormula.h"
 
 namespace korvel {
@@ -54,25 +55,31 @@ struct TXLSCellRef {
 };
 static_assert(sizeof(TXLSCellRef) == 24);
 
-// Slab storage for cell records: chunks that never move, so a cell's address
+// Slab storage for cell records: chunks of bulk memory that never move, so a cell's address
 // stays valid until it is freed; freed records are reused. Handles are 1-based
 // (0 means no cell) so a block slot needs only 32 bits.
 class TXLSCellPool {
 public:
+    TXLSCellPool() = default;
+    ~TXLSCellPool();
+    TXLSCellPool(const TXLSCellPool&) = delete;
+    TXLSCellPool& operator=(const TXLSCellPool&) = delete;
+
     uint32_t Allocate();                  // a reset record's handle
     void Free(uint32_t handle);           // resets the record (drops its formula)
     TXLSCellRef& At(uint32_t handle) {
-        return chunks_[(handle - 1) >> kChunkShift][(handle - 1) & (kChunkSize - 1)];
+        return static_cast<TXLSCellRef*>(chunks_[(handle - 1) >> kChunkShift]->Data())[(handle - 1) & (kChunkSize - 1)];
     }
     const TXLSCellRef& At(uint32_t handle) const {
-        return chunks_[(handle - 1) >> kChunkShift][(handle - 1) & (kChunkSize - 1)];
+        return static_cast<const TXLSCellRef*>(chunks_[(handle - 1) >> kChunkShift]->Data())[(handle - 1) & (kChunkSize - 1)];
     }
     size_t LiveCount() const { return used_ - freeHandles_.size(); }
 
 private:
-    static constexpr uint32_t kChunkShift = 10;
+    static constexpr uint32_t kChunkShift = 13;
     static constexpr uint32_t kChunkSize = 1u << kChunkShift;
-    std::vector<std::unique_ptr<TXLSCellRef[]>> chunks_;
+    // Records are made in place as their handles are first handed out.
+    std::vector<std::unique_ptr<TBulkMemory>> chunks_;
     uint32_t used_ = 0;                   // handles handed out so far (live or free)
     std::vector<uint32_t> freeHandles_;
 };
