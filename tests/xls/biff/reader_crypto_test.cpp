@@ -109,11 +109,13 @@ TEST(ReaderDecryption, LongStreamsAndStreamsCutShort) {
         TXLSWorkbook partial;
         TMemoryStream cutInput(cut);
         partial.OpenStream(cutInput, u"korvel");
-        if (partial.Sheets().Count() >= 1)
-            for (int32_t row = 1; row <= 100; ++row)
+        if (partial.Sheets().Count() >= 1) {
+            for (int32_t row = 1; row <= 100; ++row) {
                 EXPECT_EQ(partial.Sheets().Items(1)->Cells()->Item(row, 1)->Value(),
                           plain.Sheets().Items(1)->Cells()->Item(row, 1)->Value())
                     << int(cipher) << " " << row;
+            }
+        }
     }
 }
 
