@@ -23,13 +23,13 @@ uint32_t TXLSCellPool::Allocate() {
 
 void TXLSCellRef::SetFormula(std::unique_ptr<TXLSFormula> formula) {
     DropFormula();
-    formula_ = formula.release();
+    OwnedFormula = formula.release();
     Kind = TXLSCellKind::Formula;
 }
 
 void TXLSCellRef::DropFormula() {
     if (Kind != TXLSCellKind::Formula) return;
-    delete formula_;
+    delete OwnedFormula;
     Value = 0;
     Kind = TXLSCellKind::Blank;
 }

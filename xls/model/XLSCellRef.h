@@ -31,7 +31,7 @@ struct TXLSCellRef {
     int32_t StringId = -1;                 // shared string id of a text cell, -1 otherwise
     union {
         double Value = 0;                  // number, date serial, or 1.0/0.0 for a boolean
-        TXLSFormula* formula_;             // the formula of a formula cell
+        TXLSFormula* OwnedFormula;         // a formula cell's formula: read it through Formula()
     };
 
     TXLSCellRef() = default;
@@ -40,7 +40,7 @@ struct TXLSCellRef {
     ~TXLSCellRef() { DropFormula(); }
 
     // The formula of a formula cell, else nullptr.
-    TXLSFormula* Formula() const { return Kind == TXLSCellKind::Formula ? formula_ : nullptr; }
+    TXLSFormula* Formula() const { return Kind == TXLSCellKind::Formula ? OwnedFormula : nullptr; }
     // Makes the cell a formula cell that owns formula (freeing a previous one).
     void SetFormula(std::unique_ptr<TXLSFormula> formula);
     // A formula cell frees its formula and becomes blank; other cells are left alone.
