@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "common/ByteCursor.h"
 #include "xls/biff/XLSRecordEncryption.h"
 #include "xls/biff/XLSRecordIds.h"
 
@@ -44,18 +45,18 @@ void TXLSBackgroundDecryption::Publish(size_t done) {
 }
 
 void TXLSBackgroundDecryption::Run() {
-    size_t next = from_, published = from_;
-    while (size_ - next >= kRecordHeaderSize && !stop_.load(std::memory_order_relaxed)) {
-        const uint8_t* header = bytes_ + next;
-        const uint16_t id = static_cast<uint16_t>(header[0] | header[1] << 8);
-        const uint32_t bodySize = static_cast<uint32_t>(header[2] | header[3] << 8);
+    ByteCursor records(bytes_, size_);
+    records.Skip(from_);
+    size_t published = from_;
+    while (records.Remaining() >= kRecordHeaderSize && !stop_.load(std::memory_order_relaxed)) {
+        const uint16_t id = records.U16();
+        const uint16_t bodySize = records.U16();
         decrypter_->Skip(kRecordHeaderSize);
-        next += kRecordHeaderSize;
-        if (size_ - next < bodySize) break;  // the reader fails on this body: nothing after it counts
-        if (bodySize > 0) DecryptRecordBody(*decrypter_, id, bytes_ + next, bodySize);
-        next += bodySize;
+        if (records.Remaining() < bodySize) break;  // the reader fails on this body: nothing after it counts
+        if (bodySize > 0) DecryptRecordBody(*decrypter_, id, bytes_ + records.Position(), bodySize);
+        records.Skip(bodySize);
         if (id == XLSRecordId::kFILEPASS) break;
-        if (next - published >= kPublishStep) Publish(published = next);
+        if (records.Position() - published >= kPublishStep) Publish(published = records.Position());
     }
     // Whatever the worker leaves untouched is final as it stands.
     Publish(size_);
