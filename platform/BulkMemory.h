@@ -1,34 +1,42 @@
 // Memory for pools that are filled soon after they are made (cell records,
-// cell blocks). Such memory is taken from the system in one piece and, when
-// asked, made present in one call where the system allows it (Linux 5.14 and
-// later): on virtual machines a page fault per page can cost more than
-// filling the page. A pool asks for that only once it has filled a first
-// chunk, so that small sheets pay only for the pages they touch.
+// cell blocks, the string table). Such memory is taken from the system in one
+// piece. On virtual machines a fault per 4 KiB page can cost more than filling
+// the page, so a piece asked for as filled soon is, where the system allows
+// it, backed by 2 MiB pages (a fault each, and none where the system keeps
+// freed ones warm) and made present in one call (Linux 5.14 and later). A
+// pool asks for that only once it has filled a first piece, so that small
+// sheets pay only for the pages they touch.
 #pragma once
 
 #include <cstddef>
 
 namespace korvel {
 
-// At least bytes of zeroed memory, aligned for any type, its pages made
-// present at once when populate is set; throws std::bad_alloc.
-void* AllocateBulk(size_t bytes, bool populate);
-// Gives back memory from AllocateBulk (the same size).
-void FreeBulk(void* memory, size_t bytes) noexcept;
+// 2 MiB: pieces asked for as filled soon are made of whole such pages, so
+// pools size those pieces as a multiple of it.
+inline constexpr size_t kBulkLargePage = size_t(2) << 20;
+
+// At least bytes of zeroed memory, aligned for any type. With filledSoon the
+// piece is rounded up to whole large pages, aligned to one and made present
+// at once. mappedBytes receives what FreeBulk must be given. Throws
+// std::bad_alloc.
+void* AllocateBulk(size_t bytes, bool filledSoon, size_t& mappedBytes);
+// Gives back memory from AllocateBulk.
+void FreeBulk(void* memory, size_t mappedBytes) noexcept;
 
 // An owned piece of bulk memory; its owner constructs and destroys what it
 // keeps there.
 class TBulkMemory {
 public:
-    TBulkMemory(size_t bytes, bool populate) : bytes_(bytes), data_(AllocateBulk(bytes, populate)) {}
-    ~TBulkMemory() { FreeBulk(data_, bytes_); }
+    TBulkMemory(size_t bytes, bool filledSoon) : data_(AllocateBulk(bytes, filledSoon, mappedBytes_)) {}
+    ~TBulkMemory() { FreeBulk(data_, mappedBytes_); }
     TBulkMemory(const TBulkMemory&) = delete;
     TBulkMemory& operator=(const TBulkMemory&) = delete;
 
     void* Data() const { return data_; }
 
 private:
-    size_t bytes_;
+    size_t mappedBytes_ = 0;
     void* data_;
 };
 

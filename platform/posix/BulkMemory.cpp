@@ -3,6 +3,7 @@
 
 #include <sys/mman.h>
 
+#include <cstdint>
 #include <new>
 
 namespace korvel {
@@ -11,15 +12,42 @@ namespace {
 #ifndef MADV_POPULATE_WRITE
 constexpr int MADV_POPULATE_WRITE = 23;  // Linux 5.14; older kernels refuse it and fault as usual
 #endif
-}  // namespace
 
-void* AllocateBulk(size_t bytes, bool populate) {
+void* MapAnonymous(size_t bytes) {
     void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) throw std::bad_alloc();
-    if (populate) ::madvise(memory, bytes, MADV_POPULATE_WRITE);
     return memory;
 }
 
-void FreeBulk(void* memory, size_t bytes) noexcept { ::munmap(memory, bytes); }
+// Whole large pages at a large-page boundary: map one page more than needed
+// and give back the unaligned head and the tail.
+void* MapLargePages(size_t bytes, size_t& mappedBytes) {
+    if (bytes > SIZE_MAX - 2 * kBulkLargePage) throw std::bad_alloc();
+    const size_t rounded = (bytes + kBulkLargePage - 1) & ~(kBulkLargePage - 1);
+    auto* raw = static_cast<uint8_t*>(MapAnonymous(rounded + kBulkLargePage));
+    const uintptr_t address = reinterpret_cast<uintptr_t>(raw);
+    const size_t head = ((address + kBulkLargePage - 1) & ~(kBulkLargePage - 1)) - address;
+    if (head > 0) ::munmap(raw, head);
+    if (kBulkLargePage - head > 0) ::munmap(raw + head + rounded, kBulkLargePage - head);
+    mappedBytes = rounded;
+    return raw + head;
+}
+}  // namespace
+
+void* AllocateBulk(size_t bytes, bool filledSoon, size_t& mappedBytes) {
+    if (bytes == 0) bytes = 1;
+    if (!filledSoon) {
+        mappedBytes = bytes;
+        return MapAnonymous(bytes);
+    }
+    void* memory = MapLargePages(bytes, mappedBytes);
+    // Both are hints: without large pages the piece is still made present in
+    // one call, and an older kernel leaves the pages to fault one by one.
+    ::madvise(memory, mappedBytes, MADV_HUGEPAGE);
+    ::madvise(memory, mappedBytes, MADV_POPULATE_WRITE);
+    return memory;
+}
+
+void FreeBulk(void* memory, size_t mappedBytes) noexcept { ::munmap(memory, mappedBytes); }
 
 }  // namespace korvel

@@ -45,7 +45,8 @@ public:
     void Free(TXLSCellBlock* block);
 
 private:
-    static constexpr size_t kChunkBlocks = 4096;
+    // As many blocks as fit in one large page.
+    static constexpr size_t kChunkBlocks = kBulkLargePage / sizeof(TXLSCellBlock);
     // Blocks are made in place as they are first handed out.
     std::vector<std::unique_ptr<TBulkMemory>> chunks_;
     size_t usedInLastChunk_ = kChunkBlocks;
