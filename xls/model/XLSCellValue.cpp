@@ -95,7 +95,7 @@ Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
     case TXLSCellKind::Blank:
         return Variant::Null();
     case TXLSCellKind::Text:
-        return Variant(workbook_.StringTable().GetString(cell->StringId));
+        return Variant(std::u16string(workbook_.StringTable().GetString(cell->StringId)));
     case TXLSCellKind::Date:
         return Variant::Date(SerialToDate(cell->Value));
     case TXLSCellKind::Boolean:

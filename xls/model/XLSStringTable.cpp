@@ -1,9 +1,11 @@
 #include "xls/model/XLSStringTable.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace korvel {
 
 namespace {
-const std::u16string kEmptyText;
 constexpr uint32_t kInitialBuckets = 8;
 // Entries are freed only when this many lie unused beyond the highest id, so
 // adding and removing at the end does not allocate on every call.
@@ -23,7 +25,7 @@ uint32_t TXLSStringTable::HashOf(std::u16string_view text) {
 int32_t TXLSStringTable::Lookup(std::u16string_view text, uint32_t hash) const {
     for (int32_t id = buckets_[hash & bucketMask_]; id != 0; id = EntryOf(id).nextInBucket) {
         const Entry& entry = EntryOf(id);
-        if (entry.hash == hash && entry.text == text) return id;
+        if (entry.hash == hash && entry.Text() == text) return id;
     }
     return -1;
 }
@@ -66,21 +68,29 @@ void TXLSStringTable::HashInsert(uint32_t hash, int32_t id) {
     ++hashEntryCount_;
 }
 
-void TXLSStringTable::HashRemove(std::u16string_view text) {
-    uint32_t hash = HashOf(text);
-    uint32_t bucket = hash & bucketMask_;
+void TXLSStringTable::HashRemove(int32_t id) {
+    const uint32_t bucket = EntryOf(id).hash & bucketMask_;
     int32_t previous = 0;
-    for (int32_t id = buckets_[bucket]; id != 0; id = EntryOf(id).nextInBucket) {
-        Entry& entry = EntryOf(id);
-        if (entry.hash == hash && entry.text == text) {
+    for (int32_t at = buckets_[bucket]; at != 0; at = EntryOf(at).nextInBucket) {
+        if (at == id) {
+            Entry& entry = EntryOf(id);
             if (previous == 0) buckets_[bucket] = entry.nextInBucket;
             else EntryOf(previous).nextInBucket = entry.nextInBucket;
             entry.nextInBucket = 0;
             --hashEntryCount_;
             return;
         }
-        previous = id;
+        previous = at;
     }
+}
+
+// Entries are made as their ids are first handed out: a fresh piece is only
+// touched where it is used.
+void TXLSStringTable::MakeEntry(int32_t id) {
+    if (static_cast<size_t>((id - 1) >> kPieceShift) == pieces_.size())
+        pieces_.push_back(std::make_unique<TBulkMemory>(kBulkLargePage, !pieces_.empty()));
+    new (&EntryOf(id)) Entry();
+    madeEntries_ = id;
 }
 
 int32_t TXLSStringTable::TakeFreeId() {
@@ -90,38 +100,68 @@ int32_t TXLSStringTable::TakeFreeId() {
         if (freeIds_.capacity() >= freeIds_.size() + kReleaseSlack) freeIds_.shrink_to_fit();
         return id;
     }
-    int32_t id = ++highestId_;
-    if (static_cast<int64_t>(chunks_.size()) * kChunkEntries < id) chunks_.reserve(chunks_.size() + kChunkEntries);
-    if (allocatedEntries_ < id) {
-        chunks_.push_back(std::make_unique<Entry[]>(kChunkEntries));
-        allocatedEntries_ += kChunkEntries;
-    }
+    const int32_t id = highestId_ + 1;
+    if (madeEntries_ < id) MakeEntry(id);
+    highestId_ = id;
+    if (allocatedEntries_ < id) allocatedEntries_ += kChunkEntries;
     return id;
 }
 
 int32_t TXLSStringTable::AddString(std::u16string_view text) {
     uint32_t hash = HashOf(text);
     int32_t id = Lookup(text, hash);
-    ++totalRefs_;
     if (id > 0) {
         ++EntryOf(id).refCount;
+        ++totalRefs_;
         return id;
     }
-    ++uniqueCount_;
-    id = TakeFreeId();
+    if (text.size() > UINT32_MAX) throw std::length_error("text too long for the string table");
+    const char16_t* kept = texts_.Keep(text);
+    try {
+        id = TakeFreeId();
+    } catch (...) {
+        texts_.Release(text.size());
+        throw;
+    }
     Entry& entry = EntryOf(id);
+    entry.text = kept;
+    entry.length = static_cast<uint32_t>(text.size());
     entry.refCount = 1;
-    entry.text.assign(text);
+    ++totalRefs_;
+    ++uniqueCount_;
     HashInsert(hash, id);
     return id;
 }
 
 void TXLSStringTable::ReleaseHighest() {
     --highestId_;
-    while (allocatedEntries_ >= highestId_ + kReleaseSlack) {
-        chunks_.pop_back();
-        allocatedEntries_ -= kChunkEntries;
+    while (allocatedEntries_ >= highestId_ + kReleaseSlack) allocatedEntries_ -= kChunkEntries;
+    // A piece no counted entry reaches goes back; its entries are all free.
+    while (pieces_.size() > 1 && static_cast<int64_t>(pieces_.size() - 1) * kPieceEntries >= allocatedEntries_) {
+        pieces_.pop_back();
+        madeEntries_ = static_cast<int32_t>(pieces_.size()) * kPieceEntries;
     }
+}
+
+// Moves the live texts into a fresh store. Without the memory for it the
+// holes simply stay.
+void TXLSStringTable::CompactTexts() {
+    TXLSTextStore fresh;
+    std::vector<const char16_t*> moved;
+    try {
+        moved.resize(static_cast<size_t>(highestId_) + 1, nullptr);
+        for (int32_t id = 1; id <= highestId_; ++id) {
+            const Entry& entry = EntryOf(id);
+            if (entry.refCount > 0) moved[id] = fresh.Keep(entry.Text());
+        }
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    for (int32_t id = 1; id <= highestId_; ++id) {
+        Entry& entry = EntryOf(id);
+        if (entry.refCount > 0) entry.text = moved[id];
+    }
+    texts_ = std::move(fresh);
 }
 
 void TXLSStringTable::ReleaseString(int32_t id) {
@@ -133,12 +173,14 @@ void TXLSStringTable::ReleaseString(int32_t id) {
     --totalRefs_;
     if (entry.refCount > 0) return;
     --uniqueCount_;
-    HashRemove(entry.text);
-    entry.text.clear();
-    entry.text.shrink_to_fit();
+    HashRemove(id);
+    texts_.Release(entry.length);
+    entry.text = nullptr;
+    entry.length = 0;
     entry.writeIndex = -1;
     if (id == highestId_) ReleaseHighest();
     else freeIds_.push_back(id);
+    if (texts_.WantsCompaction()) CompactTexts();
 }
 
 void TXLSStringTable::ReplaceReference(int32_t oldId, int32_t newId) {
@@ -150,8 +192,8 @@ void TXLSStringTable::ReplaceReference(int32_t oldId, int32_t newId) {
     }
 }
 
-const std::u16string& TXLSStringTable::GetString(int32_t id) const {
-    return Live(id) ? EntryOf(id).text : kEmptyText;
+std::u16string_view TXLSStringTable::GetString(int32_t id) const {
+    return Live(id) ? EntryOf(id).Text() : std::u16string_view();
 }
 
 int32_t TXLSStringTable::WriteIndex(int32_t id) const {

@@ -4,6 +4,8 @@
 // a text's id through a chained hash table whose bucket count doubles as it
 // fills. At a BIFF8 save it numbers the strings in use and writes them as the
 // SST record with its CONTINUE records, followed by the EXTSST index.
+// Entries live in pieces of bulk memory and texts in a text store, so a
+// workbook of many distinct texts makes no allocation per text.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +13,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/BulkMemory.h"
+#include "xls/model/XLSTextStore.h"
 
 namespace korvel {
 
@@ -36,8 +41,9 @@ public:
     // (reference count >= 1). Ids that hold no text are not referenced, and
     // equal ids change nothing.
     void ReplaceReference(int32_t oldId, int32_t newId);
-    // The text of id; empty for ids < 1 or above HighestId().
-    const std::u16string& GetString(int32_t id) const;
+    // The text of id; empty for ids < 1 or above HighestId(). Valid until
+    // the table next changes.
+    std::u16string_view GetString(int32_t id) const;
     // 0-based position of id among the strings written by WriteSST; -1 for an
     // unused or out-of-range id. Valid after AssignWriteIndexes.
     int32_t WriteIndex(int32_t id) const;
@@ -61,7 +67,8 @@ public:
 
     // Bucket count of the hash table (a power of two, at least 8).
     uint32_t BucketCount() const { return bucketMask_ + 1; }
-    // Entries allocated (a multiple of 100).
+    // Entries counted as allocated: they are reserved 100 at a time and given
+    // back 100 at a time once 150 lie unused beyond the highest id.
     int32_t AllocatedEntries() const { return allocatedEntries_; }
 
 private:
@@ -69,31 +76,45 @@ private:
 
     // The hash chain runs through the entries themselves (every entry in use
     // has exactly one place in one chain), so adding a text allocates nothing
-    // beyond its text and, every 100 ids, a chunk.
+    // beyond its units and, every 65,536 ids, a piece of entries.
     struct Entry {
-        std::u16string text;
+        const char16_t* text = nullptr;  // in texts_; nullptr for the empty text and free ids
+        uint32_t length = 0;
         int32_t writeIndex = -1;
         int32_t refCount = 0;
         uint32_t hash = 0;
         int32_t nextInBucket = 0;  // id of the next entry of the chain, 0 at its end
+        std::u16string_view Text() const { return {text, length}; }
     };
-    using Chunk = std::unique_ptr<Entry[]>;
+    static_assert(sizeof(Entry) == 32);
+    // A piece of entries fills one large page.
+    static constexpr int32_t kPieceShift = 16;
+    static constexpr int32_t kPieceEntries = 1 << kPieceShift;
+    static_assert(kPieceEntries * sizeof(Entry) == kBulkLargePage);
 
     static uint32_t HashOf(std::u16string_view text);
-    Entry& EntryOf(int32_t id) { return chunks_[(id - 1) / kChunkEntries][(id - 1) % kChunkEntries]; }
-    const Entry& EntryOf(int32_t id) const { return chunks_[(id - 1) / kChunkEntries][(id - 1) % kChunkEntries]; }
+    Entry& EntryOf(int32_t id) {
+        return static_cast<Entry*>(pieces_[(id - 1) >> kPieceShift]->Data())[(id - 1) & (kPieceEntries - 1)];
+    }
+    const Entry& EntryOf(int32_t id) const {
+        return static_cast<const Entry*>(pieces_[(id - 1) >> kPieceShift]->Data())[(id - 1) & (kPieceEntries - 1)];
+    }
     bool Live(int32_t id) const { return id >= 1 && id <= highestId_; }
 
     int32_t Lookup(std::u16string_view text, uint32_t hash) const;
     void HashInsert(uint32_t hash, int32_t id);
-    void HashRemove(std::u16string_view text);
+    void HashRemove(int32_t id);
     void GrowBuckets();
     int32_t TakeFreeId();
     void ReleaseHighest();
+    void MakeEntry(int32_t id);
+    void CompactTexts();
 
     class SSTWriter;
 
-    std::vector<Chunk> chunks_;
+    std::vector<std::unique_ptr<TBulkMemory>> pieces_;
+    int32_t madeEntries_ = 0;        // entries constructed in pieces_ (ids 1 .. madeEntries_)
+    TXLSTextStore texts_;
     int32_t highestId_ = 0;
     int32_t allocatedEntries_ = 0;
     std::vector<int32_t> freeIds_;

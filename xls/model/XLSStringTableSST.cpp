@@ -164,7 +164,7 @@ int32_t TXLSStringTable::WriteSST(TXLSBlobList& list, int32_t streamOffset) {
     int32_t n = 0;
     for (int32_t id = 1; id <= highestId_; ++id) {
         const Entry& entry = EntryOf(id);
-        if (entry.refCount > 0) writer.WriteString(n++, entry.text);
+        if (entry.refCount > 0) writer.WriteString(n++, entry.Text());
     }
     writer.Finish();
     return kXLSRecordOk;

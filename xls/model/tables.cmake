@@ -2,6 +2,7 @@
 add_library(korvel_tables STATIC
     ${CMAKE_SOURCE_DIR}/xls/model/XLSStringTable.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSStringTableSST.cpp
+    ${CMAKE_SOURCE_DIR}/xls/model/XLSTextStore.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSStyleColor.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSStyleFonts.cpp
     ${CMAKE_SOURCE_DIR}/xls/model/XLSStyleBorders.cpp

@@ -23,8 +23,9 @@ std::u16string Units(size_t count, char16_t first = u'a') {
 }
 
 std::u16string Numbered(int i) {
-    std::string ascii = "s" + std::to_string(i);
-    return std::u16string(ascii.begin(), ascii.end());
+    std::u16string text = u"s";
+    for (char digit : std::to_string(i)) text += char16_t(digit);
+    return text;
 }
 
 std::vector<uint8_t> WriteSST(TXLSStringTable& table, int32_t offset) {
@@ -189,6 +190,54 @@ TEST(XLSStringTable, EntriesAreFreedOnlyWithSlackBeyondTheHighestId) {
     EXPECT_EQ(table.AllocatedEntries(), 100);
     EXPECT_EQ(table.AddString(u"again"), 51);
     EXPECT_EQ(table.GetString(50), Numbered(49));
+}
+
+// Entries come 65,536 to a piece of memory: ids on both sides of a piece
+// boundary keep their texts, a piece given back when the highest id falls
+// below it is made anew when the ids grow again, and reused entries are clean.
+TEST(XLSStringTable, IdsAcrossPiecesOfEntries) {
+    TXLSStringTable table;
+    const int count = 65536 + 300;
+    for (int i = 0; i < count; ++i) ASSERT_EQ(table.AddString(Numbered(i)), i + 1);
+    for (int i : {0, 65534, 65535, 65536, 65537, count - 1}) EXPECT_EQ(table.GetString(i + 1), Numbered(i)) << i;
+    for (int id = count; id > 1000; --id) table.ReleaseString(id);
+    EXPECT_EQ(table.HighestId(), 1000);
+    for (int i = 1000; i < count; ++i) ASSERT_EQ(table.AddString(u"again " + Numbered(i)), i + 1) << i;
+    for (int i : {999, 1000, 65535, 65536, count - 1}) {
+        const std::u16string expected = i < 1000 ? Numbered(i) : u"again " + Numbered(i);
+        EXPECT_EQ(table.GetString(i + 1), expected) << i;
+        EXPECT_EQ(table.RefCount(i + 1), 1) << i;
+        EXPECT_EQ(table.WriteIndex(i + 1), -1) << i;
+    }
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(table.AddString(Numbered(i)), i + 1) << i;
+    EXPECT_EQ(table.UniqueCount(), count);
+}
+
+// Released texts leave holes in the text storage until they outweigh the live
+// texts; then the live ones move. Every live text must read back and still be
+// found by its units after the move, and new texts must go on working.
+TEST(XLSStringTable, TextsSurviveTheStorageBeingCompacted) {
+    TXLSStringTable table;
+    auto text = [](int i) { return Units(700 + i % 300, char16_t(u'A' + i % 7)) + Numbered(i); };
+    const int count = 6000;  // about 5.1 million units: several pieces of storage
+    for (int i = 0; i < count; ++i) ASSERT_EQ(table.AddString(text(i)), i + 1);
+    // A text too long to share a piece, kept across the compaction.
+    const std::u16string huge = Units(600000, u'h');
+    const int32_t hugeId = table.AddString(huge);
+    for (int i = 0; i < count; ++i) {
+        if (i % 10 != 3) table.ReleaseString(i + 1);
+    }
+    EXPECT_EQ(table.UniqueCount(), count / 10 + 1);
+    EXPECT_EQ(table.GetString(hugeId), huge);
+    for (int i = 3; i < count; i += 10) {
+        ASSERT_EQ(table.GetString(i + 1), text(i)) << i;
+        ASSERT_EQ(table.AddString(text(i)), i + 1) << i;
+    }
+    EXPECT_EQ(table.AddString(huge), hugeId);
+    const int32_t fresh = table.AddString(u"after the move");
+    EXPECT_EQ(table.GetString(fresh), u"after the move");
+    table.AssignWriteIndexes();
+    EXPECT_EQ(table.WriteIndex(4), 0);
 }
 
 // Test-side reading of SST + CONTINUE: the strings, and for each string the
