@@ -153,7 +153,7 @@ int32_t TXLSWorksheetWriter::WriteRowCells(IXLSWorksheet& sheet, int32_t row, TX
     const bool date1904 = workbook_.Date1904();
 
     for (TXLSCellRef* cell = heap.FirstCellInRow(row); cell; cell = heap.NextCellInRow(*cell)) {
-        if (cell->Row < 0 || cell->Row > kModelLastRow || cell->Column > kModelLastCol)
+        if (cell->Row > kModelLastRow || cell->Column > kModelLastCol)
             return kXLSWriteCellOutOfRange;
         const int32_t col = cell->Column;
         if (col > kBiffLastCol) break;

@@ -13,6 +13,9 @@ constexpr int32_t kMaxRow = TXLSRowList::kMaxRow;
 constexpr int32_t kMaxCol = TXLSColumnList::kMaxColumn;
 
 TXLSCellBlock& AsBlock(TAVLNode* node) { return *static_cast<TXLSCellBlock*>(node); }
+
+// What a cell's format field can hold: ids beyond it (or below 0) mean no format of its own.
+int32_t StorableXF(int32_t xf) { return xf > 0 && xf <= kMaxCellXF ? xf : 0; }
 }  // namespace
 
 TXLSCellHeap::TXLSCellHeap(TXLSRowList& rows, TXLSColumnList& columns, TXLSStringTable& strings,
@@ -66,7 +69,7 @@ TXLSCellRef& TXLSCellHeap::GetOrCreateCell(int32_t row, int32_t col) {
     TXLSCellRef& cell = pool_.At(handle);
     cell.Row = row;
     cell.Column = static_cast<uint16_t>(col);
-    cell.XF = CellXF(row, col);
+    cell.XF = StorableXF(CellXF(row, col));
     if (cell.XF > 0) styles_.MoveUse(0, cell.XF);
     cell.MergeFlags = MergeFlagsFor(row, col);
 
@@ -234,7 +237,8 @@ int32_t TXLSCellHeap::CellXF(int32_t row, int32_t col, bool* own) {
 
 void TXLSCellHeap::SetCellXF(int32_t row, int32_t col, int32_t xf) {
     TXLSCellRef& cell = GetOrCreateCell(row, col);
-    styles_.MoveUse(cell.XF > 0 ? cell.XF : 0, xf);
+    xf = StorableXF(xf);
+    styles_.MoveUse(cell.XF, xf);
     cell.XF = xf;
 }
 

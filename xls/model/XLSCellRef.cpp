@@ -41,7 +41,6 @@ void TXLSCellRef::Reset() {
     Kind = TXLSCellKind::Blank;
     MergeFlags = 0;
     XF = 0;
-    StringId = -1;
     Value = 0;
 }
 

@@ -19,19 +19,24 @@ enum : uint8_t {
     kCellMergeMaster = 0x02,  // ... and is its top-left cell
 };
 
-// 24 bytes: the fields are packed because a sheet may hold millions of cells.
-// A formula cell keeps its formula where other cells keep their number; the
-// cell owns it, so cells are not copied.
+// The largest format id a cell keeps: far more formats than a workbook holds
+// (a BIFF8 cell names one of 65,536, an .xlsx one of about 130,000).
+inline constexpr int32_t kMaxCellXF = (1 << 25) - 1;
+
+// 16 bytes: a sheet may hold millions of cells, so the position, kind, merge
+// flags and format share one word, and the content is one of a number, a
+// string id or a formula. A formula cell owns its formula, so cells are not
+// copied.
 struct TXLSCellRef {
-    int32_t Row = 0;                       // 0-based
-    uint16_t Column = 0;                   // 0-based, <= 16383
-    TXLSCellKind Kind = TXLSCellKind::Blank;  // set to Formula only through SetFormula
-    uint8_t MergeFlags = 0;
-    int32_t XF = 0;                        // 0: the row's or column's format applies
-    int32_t StringId = -1;                 // shared string id of a text cell, -1 otherwise
+    uint64_t Row : 20 = 0;                      // 0-based, <= 1,048,575
+    uint64_t Column : 14 = 0;                   // 0-based, <= 16,383
+    TXLSCellKind Kind : 3 = TXLSCellKind::Blank;  // set to Formula only through SetFormula
+    uint64_t MergeFlags : 2 = 0;
+    uint64_t XF : 25 = 0;                       // 0: the row's or column's format applies; <= kMaxCellXF
     union {
-        double Value = 0;                  // number, date serial, or 1.0/0.0 for a boolean
-        TXLSFormula* OwnedFormula;         // a formula cell's formula: read it through Formula()
+        double Value = 0;                       // number, date serial, or 1.0/0.0 for a boolean
+        int32_t StringId;                       // a text cell's shared string id
+        TXLSFormula* OwnedFormula;              // a formula cell's formula: read it through Formula()
     };
 
     TXLSCellRef() = default;
@@ -53,7 +58,7 @@ struct TXLSCellRef {
     // Lies in a merged area and is not its top-left cell.
     bool IsMergeCovered() const { return MergeFlags == kCellMerged; }
 };
-static_assert(sizeof(TXLSCellRef) == 24);
+static_assert(sizeof(TXLSCellRef) == 16);
 
 // Slab storage for cell records: chunks of bulk memory that never move, so a cell's address
 // stays valid until it is freed; freed records are reused. Handles are 1-based
@@ -77,8 +82,8 @@ public:
 
 private:
     // A power of two, so a handle splits into chunk and place by shifting:
-    // 65,536 records, 1.5 MiB, in a piece of one large page.
-    static constexpr uint32_t kChunkShift = 16;
+    // 131,072 records fill one large page.
+    static constexpr uint32_t kChunkShift = 17;
     static constexpr uint32_t kChunkSize = 1u << kChunkShift;
     // Records are made in place as their handles are first handed out.
     std::vector<std::unique_ptr<TBulkMemory>> chunks_;

@@ -135,6 +135,35 @@ TEST_F(HeapFixture, RowAndColumnFormatsGiveNewCellsTheirXF) {
     EXPECT_EQ(styles.UseCount(18), before18 + 1);
 }
 
+// The packed record keeps every field apart at its extremes, and a format id
+// the record cannot hold leaves the cell without a format of its own.
+TEST_F(HeapFixture, PackedFieldsHoldTheirExtremes) {
+    styles.SetXFCount(70000);
+    TXLSCellRef& corner = heap.GetOrCreateCell(1048575, 16383);
+    heap.SetCellXF(1048575, 16383, 69999);
+    ASSERT_TRUE(heap.MergeCells(1048574, 16382, 1048575, 16383));
+    corner.Value = -1.5;
+    EXPECT_EQ(corner.Row, 1048575);
+    EXPECT_EQ(corner.Column, 16383);
+    EXPECT_EQ(corner.XF, 69999);
+    EXPECT_TRUE(corner.IsMergeCovered());
+    EXPECT_EQ(corner.Kind, TXLSCellKind::Blank);
+    EXPECT_EQ(corner.Value, -1.5);
+    corner.Kind = TXLSCellKind::Formula;  // the widest kind
+    EXPECT_EQ(corner.Row, 1048575);
+    EXPECT_EQ(corner.XF, 69999);
+    corner.Kind = TXLSCellKind::Blank;
+
+    const int32_t uses = styles.UseCount(69999);
+    heap.SetCellXF(1048575, 16383, kMaxCellXF + 1);
+    heap.SetCellXF(5, 5, -3);
+    EXPECT_EQ(styles.UseCount(69999), uses - 1);
+    bool own = true;
+    EXPECT_EQ(heap.CellXF(5, 5, &own), columns.ColumnXF(5));
+    EXPECT_FALSE(own);
+    EXPECT_EQ(heap.FindCell(1048575, 16383)->XF, 0);
+}
+
 TEST_F(HeapFixture, MergedAreaMarksExistingAndLaterCells) {
     heap.GetOrCreateCell(1, 1);
     heap.GetOrCreateCell(2, 2);
