@@ -31,8 +31,11 @@ TXLSCellBlock* TXLSCellBlockPool::Allocate() {
         freeBlocks_.pop_back();
         return block;
     }
-    if (usedInLastChunk_ == kChunkBlocks) {
-        chunks_.push_back(std::make_unique<TBulkMemory>(kChunkBlocks * sizeof(TXLSCellBlock), !chunks_.empty()));
+    if (usedInLastChunk_ == lastChunkBlocks_) {
+        // A small first chunk fills page by page; the later ones fill a large page each.
+        const bool first = chunks_.empty();
+        lastChunkBlocks_ = first ? kFirstChunkBlocks : kChunkBlocks;
+        chunks_.push_back(std::make_unique<TBulkMemory>(lastChunkBlocks_ * sizeof(TXLSCellBlock), !first));
         usedInLastChunk_ = 0;
     }
     return new (static_cast<TXLSCellBlock*>(chunks_.back()->Data()) + usedInLastChunk_++) TXLSCellBlock();

@@ -45,11 +45,13 @@ public:
     void Free(TXLSCellBlock* block);
 
 private:
-    // As many blocks as fit in one large page.
+    // 64 KiB of blocks first, then as many as fit in one large page.
+    static constexpr size_t kFirstChunkBlocks = 65536 / sizeof(TXLSCellBlock);
     static constexpr size_t kChunkBlocks = kBulkLargePage / sizeof(TXLSCellBlock);
     // Blocks are made in place as they are first handed out.
     std::vector<std::unique_ptr<TBulkMemory>> chunks_;
-    size_t usedInLastChunk_ = kChunkBlocks;
+    size_t lastChunkBlocks_ = 0;
+    size_t usedInLastChunk_ = 0;
     std::vector<TXLSCellBlock*> freeBlocks_;
 };
 

@@ -14,8 +14,7 @@ uint32_t TXLSCellPool::Allocate() {
         freeHandles_.pop_back();
         return handle;
     }
-    if ((used_ & (kChunkSize - 1)) == 0)
-        chunks_.push_back(std::make_unique<TBulkMemory>(kChunkSize * sizeof(TXLSCellRef), !chunks_.empty()));
+    if (used_ == records_.Capacity()) records_.Grow();
     const uint32_t handle = ++used_;
     new (&At(handle)) TXLSCellRef();
     return handle;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/BulkMemory.h"
+#include "xls/model/BulkArray.h"
 #include "xls/model/XLSFormula.h"
 
 namespace korvel {
@@ -60,9 +60,9 @@ struct TXLSCellRef {
 };
 static_assert(sizeof(TXLSCellRef) == 16);
 
-// Slab storage for cell records: chunks of bulk memory that never move, so a cell's address
-// stays valid until it is freed; freed records are reused. Handles are 1-based
-// (0 means no cell) so a block slot needs only 32 bits.
+// Slab storage for cell records in bulk memory that never moves, so a cell's
+// address stays valid until it is freed; freed records are reused. Handles are
+// 1-based (0 means no cell) so a block slot needs only 32 bits.
 class TXLSCellPool {
 public:
     TXLSCellPool() = default;
@@ -72,21 +72,14 @@ public:
 
     uint32_t Allocate();                  // a reset record's handle
     void Free(uint32_t handle);           // resets the record (drops its formula)
-    TXLSCellRef& At(uint32_t handle) {
-        return static_cast<TXLSCellRef*>(chunks_[(handle - 1) >> kChunkShift]->Data())[(handle - 1) & (kChunkSize - 1)];
-    }
-    const TXLSCellRef& At(uint32_t handle) const {
-        return static_cast<const TXLSCellRef*>(chunks_[(handle - 1) >> kChunkShift]->Data())[(handle - 1) & (kChunkSize - 1)];
-    }
+    TXLSCellRef& At(uint32_t handle) { return *records_.Slot(handle - 1); }
+    const TXLSCellRef& At(uint32_t handle) const { return *records_.Slot(handle - 1); }
     size_t LiveCount() const { return used_ - freeHandles_.size(); }
 
 private:
-    // A power of two, so a handle splits into chunk and place by shifting:
-    // 131,072 records fill one large page.
-    static constexpr uint32_t kChunkShift = 17;
-    static constexpr uint32_t kChunkSize = 1u << kChunkShift;
-    // Records are made in place as their handles are first handed out.
-    std::vector<std::unique_ptr<TBulkMemory>> chunks_;
+    // 4,096 records (64 KiB) before the first large page. Records are made
+    // in place as their handles are first handed out.
+    TBulkArray<TXLSCellRef, 12> records_;
     uint32_t used_ = 0;                   // handles handed out so far (live or free)
     std::vector<uint32_t> freeHandles_;
 };

@@ -84,11 +84,9 @@ void TXLSStringTable::HashRemove(int32_t id) {
     }
 }
 
-// Entries are made as their ids are first handed out: a fresh piece is only
-// touched where it is used.
+// Entries are made as their ids are first handed out.
 void TXLSStringTable::MakeEntry(int32_t id) {
-    if (static_cast<size_t>((id - 1) >> kPieceShift) == pieces_.size())
-        pieces_.push_back(std::make_unique<TBulkMemory>(kBulkLargePage, !pieces_.empty()));
+    if (static_cast<size_t>(id - 1) == entries_.Capacity()) entries_.Grow();
     new (&EntryOf(id)) Entry();
     madeEntries_ = id;
 }
@@ -136,10 +134,10 @@ int32_t TXLSStringTable::AddString(std::u16string_view text) {
 void TXLSStringTable::ReleaseHighest() {
     --highestId_;
     while (allocatedEntries_ >= highestId_ + kReleaseSlack) allocatedEntries_ -= kChunkEntries;
-    // A piece no counted entry reaches goes back; its entries are all free.
-    while (pieces_.size() > 1 && static_cast<int64_t>(pieces_.size() - 1) * kPieceEntries >= allocatedEntries_) {
-        pieces_.pop_back();
-        madeEntries_ = static_cast<int32_t>(pieces_.size()) * kPieceEntries;
+    // A segment no counted entry reaches goes back; its entries are all free.
+    while (entries_.SegmentCount() > 1 && entries_.Capacity() - entries_.kLargeCount >= size_t(allocatedEntries_)) {
+        entries_.ShrinkLast();
+        madeEntries_ = static_cast<int32_t>(entries_.Capacity());
     }
 }
 

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/BulkMemory.h"
+#include "xls/model/BulkArray.h"
 #include "xls/model/XLSTextStore.h"
 
 namespace korvel {
@@ -76,7 +76,7 @@ private:
 
     // The hash chain runs through the entries themselves (every entry in use
     // has exactly one place in one chain), so adding a text allocates nothing
-    // beyond its units and, every 65,536 ids, a piece of entries.
+    // beyond its units and, now and then, a segment of entries.
     struct Entry {
         const char16_t* text = nullptr;  // in texts_; nullptr for the empty text and free ids
         uint32_t length = 0;
@@ -87,18 +87,10 @@ private:
         std::u16string_view Text() const { return {text, length}; }
     };
     static_assert(sizeof(Entry) == 32);
-    // A piece of entries fills one large page.
-    static constexpr int32_t kPieceShift = 16;
-    static constexpr int32_t kPieceEntries = 1 << kPieceShift;
-    static_assert(kPieceEntries * sizeof(Entry) == kBulkLargePage);
 
     static uint32_t HashOf(std::u16string_view text);
-    Entry& EntryOf(int32_t id) {
-        return static_cast<Entry*>(pieces_[(id - 1) >> kPieceShift]->Data())[(id - 1) & (kPieceEntries - 1)];
-    }
-    const Entry& EntryOf(int32_t id) const {
-        return static_cast<const Entry*>(pieces_[(id - 1) >> kPieceShift]->Data())[(id - 1) & (kPieceEntries - 1)];
-    }
+    Entry& EntryOf(int32_t id) { return *entries_.Slot(static_cast<size_t>(id - 1)); }
+    const Entry& EntryOf(int32_t id) const { return *entries_.Slot(static_cast<size_t>(id - 1)); }
     bool Live(int32_t id) const { return id >= 1 && id <= highestId_; }
 
     int32_t Lookup(std::u16string_view text, uint32_t hash) const;
@@ -112,8 +104,9 @@ private:
 
     class SSTWriter;
 
-    std::vector<std::unique_ptr<TBulkMemory>> pieces_;
-    int32_t madeEntries_ = 0;        // entries constructed in pieces_ (ids 1 .. madeEntries_)
+    // 2,048 entries (64 KiB) before the first large page.
+    TBulkArray<Entry, 11> entries_;
+    int32_t madeEntries_ = 0;        // entries constructed in entries_ (ids 1 .. madeEntries_)
     TXLSTextStore texts_;
     int32_t highestId_ = 0;
     int32_t allocatedEntries_ = 0;

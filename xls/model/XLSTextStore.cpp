@@ -8,6 +8,8 @@ namespace {
 // Texts longer than this get their own piece, so a shared piece wastes at
 // most this much at its end.
 constexpr size_t kOwnPieceUnits = TXLSTextStore::kPieceUnits / 4;
+// 64 KiB.
+constexpr size_t kFirstPieceUnits = 32768;
 }  // namespace
 
 char16_t* TXLSTextStore::TakeRoom(size_t units) {
@@ -17,12 +19,14 @@ char16_t* TXLSTextStore::TakeRoom(size_t units) {
         return static_cast<char16_t*>(pieces_.back()->Data());
     }
     if (units > room_) {
-        // The first shared piece fills page by page, so a small workbook pays
-        // only for the pages its texts take.
-        pieces_.push_back(std::make_unique<TBulkMemory>(kPieceUnits * sizeof(char16_t), madeSharedPiece_));
+        // The first shared piece is small and fills page by page, so a small
+        // workbook pays only for the pages its texts take.
+        const bool small = !madeSharedPiece_ && units <= kFirstPieceUnits;
+        const size_t pieceUnits = small ? kFirstPieceUnits : kPieceUnits;
+        pieces_.push_back(std::make_unique<TBulkMemory>(pieceUnits * sizeof(char16_t), !small));
         madeSharedPiece_ = true;
         next_ = static_cast<char16_t*>(pieces_.back()->Data());
-        room_ = kPieceUnits;
+        room_ = pieceUnits;
     }
     char16_t* place = next_;
     next_ += units;

@@ -32,7 +32,7 @@ public:
 
     size_t LiveUnits() const { return liveUnits_; }
 
-    // Units of a piece (2 MiB).
+    // Units of a piece (2 MiB) after a first one of 64 KiB.
     static constexpr size_t kPieceUnits = kBulkLargePage / sizeof(char16_t);
 
 private:

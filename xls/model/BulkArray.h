@@ -1,0 +1,52 @@
+// TBulkArray: raw storage for many records of one type, addressed by a
+// 0-based index, for pools that construct their records in place. The first
+// segment is small and faulted in page by page, so a small sheet pays only for
+// what it touches; each later segment fills one large page and is made present
+// at once. Records never move while their segment lives.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/BulkMemory.h"
+
+namespace korvel {
+
+template <typename T, uint32_t kFirstShift>
+class TBulkArray {
+public:
+    static constexpr uint32_t kFirstCount = 1u << kFirstShift;
+    static constexpr uint32_t kLargeCount = static_cast<uint32_t>(kBulkLargePage / sizeof(T));
+    static_assert(std::has_single_bit(kLargeCount) && kLargeCount * sizeof(T) == kBulkLargePage,
+                  "records must tile a large page, a power of two of them");
+    static_assert(kFirstCount <= kLargeCount);
+    static constexpr uint32_t kLargeShift = std::countr_zero(kLargeCount);
+
+    // Indexes below this have room.
+    size_t Capacity() const {
+        return segments_.empty() ? 0 : kFirstCount + (segments_.size() - 1) * size_t(kLargeCount);
+    }
+    // One more segment; throws std::bad_alloc.
+    void Grow() {
+        const bool first = segments_.empty();
+        segments_.push_back(std::make_unique<TBulkMemory>(first ? kFirstCount * sizeof(T) : kBulkLargePage, !first));
+    }
+    // Gives back the last segment; what it held must be dead.
+    void ShrinkLast() { segments_.pop_back(); }
+    size_t SegmentCount() const { return segments_.size(); }
+
+    // The room of index (< Capacity()).
+    T* Slot(size_t index) const {
+        if (index < kFirstCount) return static_cast<T*>(segments_[0]->Data()) + index;
+        index -= kFirstCount;
+        return static_cast<T*>(segments_[1 + (index >> kLargeShift)]->Data()) + (index & (kLargeCount - 1));
+    }
+
+private:
+    std::vector<std::unique_ptr<TBulkMemory>> segments_;
+};
+
+}  // namespace korvel
