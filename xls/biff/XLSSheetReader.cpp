@@ -117,22 +117,8 @@ void TXLSSheetReader::ReadLabelSST(std::span<const uint8_t> body) {
     SetXF(row, col, xf);
 }
 
-// The cell rule for a shared string: a new cell takes one more reference to
-// the id directly; a cell with content to release, or a text with a line
-// feed, goes through the whole rule.
 void TXLSSheetReader::SetSharedText(uint32_t row, uint32_t col, const TXLSSharedStringRef& text) {
-    TXLSStringTable& strings = workbook_.StringTable();
-    TXLSCellRef& cell = sheet_.CellHeap().GetOrCreateCell(static_cast<int32_t>(row), static_cast<int32_t>(col));
-    if (cell.IsMergeCovered()) return;
-    if (cell.Kind != TXLSCellKind::Blank || text.HasLineFeed) {
-        text_.assign(kEmptyText);
-        text_.append(strings.GetString(text.Id));
-        sheet_.SetCellValue(static_cast<int32_t>(row), static_cast<int32_t>(col), Variant(text_));
-    } else {
-        cell.Kind = TXLSCellKind::Text;
-        cell.StringId = text.Id;
-        strings.ReplaceReference(0, text.Id);
-    }
+    sheet_.SetCellSharedText(static_cast<int32_t>(row), static_cast<int32_t>(col), text);
     workbook_.BumpChangeStamp();
 }
 

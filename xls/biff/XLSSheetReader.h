@@ -17,20 +17,12 @@
 
 #include "common/ByteCursor.h"
 #include "xls/biff/XLSRecordText.h"
+#include "xls/model/XLSStringTable.h"
 
 namespace korvel {
 
 class IXLSWorksheet;
 class TXLSWorkbook;
-
-// A string of the SST as the workbook reader keeps it: the id under which
-// the workbook's string table holds it. The reader holds one reference to
-// each id until the whole stream is read, so the id stays valid for every
-// cell that takes it.
-struct TXLSSharedStringRef {
-    int32_t Id = 0;
-    bool HasLineFeed = false;  // such a text also changes its cell's format
-};
 
 // What the sheet handlers take from the workbook reader.
 struct TXLSSheetReadSettings {

@@ -87,6 +87,21 @@ void IXLSWorksheet::SetCellValue(int32_t row, int32_t col, const Variant& value)
     }
 }
 
+void IXLSWorksheet::SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text) {
+    TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
+    if (cell.IsMergeCovered()) return;
+    TXLSStringTable& strings = workbook_.StringTable();
+    if (cell.Kind != TXLSCellKind::Blank || text.HasLineFeed) {
+        std::u16string literal = u"'";
+        literal.append(strings.GetString(text.Id));
+        SetCellValue(row, col, Variant(std::move(literal)));
+        return;
+    }
+    cell.Kind = TXLSCellKind::Text;
+    cell.StringId = text.Id;
+    strings.ReplaceReference(0, text.Id);
+}
+
 Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
     TXLSCellRef* cell = heap_.FindCell(row, col);
     if (cell == nullptr || cell->IsMergeCovered()) return Variant::Null();

@@ -22,6 +22,14 @@ namespace korvel {
 class TXLSBlob;
 class TXLSBlobList;
 
+// A shared string as a workbook reader keeps it: the id under which the
+// string table holds it. The reader holds one reference to each id until the
+// whole workbook is read, so the id stays valid for every cell that takes it.
+struct TXLSSharedStringRef {
+    int32_t Id = 0;
+    bool HasLineFeed = false;  // such a text also changes its cell's format
+};
+
 class TXLSStringTable {
 public:
     TXLSStringTable();

@@ -12,6 +12,7 @@
 #include "xls/model/XLSColumnList.h"
 #include "xls/model/XLSRange.h"
 #include "xls/model/XLSRowList.h"
+#include "xls/model/XLSStringTable.h"
 
 namespace korvel {
 
@@ -79,6 +80,11 @@ public:
     // Stores a variant in one cell by the cell rule (the cell is made first).
     // Does not bump the change stamp (the range does, once per Value set).
     void SetCellValue(int32_t row, int32_t col, const Variant& value);
+    // Stores a shared string that a reader holds in the string table, with
+    // the result of SetCellValue for the text taken literally (as if it began
+    // with an apostrophe): a new cell takes one more reference to the id
+    // without looking the text up. Does not bump the change stamp.
+    void SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text);
     // The value of one cell: null when absent, blank or covered by a merge.
     Variant GetCellValue(int32_t row, int32_t col);
 

@@ -59,6 +59,7 @@ int32_t TXLSXReader::ReadPackage(TStream& stream) {
         // a part that claims more than can be held.
         failure_ = error.what();
         part_.reset();
+        ReleaseSharedStrings();
         return kXLSXReadFailed;
     }
     return kXLSXReadOk;
@@ -76,6 +77,7 @@ void TXLSXReader::ReadAll(TStream& stream) {
     ReadWorkbookPart();
     ReadStyles();
     ReadWorksheets();
+    ReleaseSharedStrings();
     ApplyViews();
 }
 
@@ -113,17 +115,31 @@ void TXLSXReader::ReadSharedStrings() {
     // uniqueCount is only a hint for the room to reserve: every si is read.
     const int64_t expected = OptionalInt(*reader, "uniqueCount", 0);
     sharedStrings_.reserve(static_cast<size_t>(std::clamp<int64_t>(expected, 0, kMaxReservedStrings)));
+    // Every string goes into the workbook's string table at once, where the
+    // reader holds one reference to it until the worksheets are read: cells
+    // then take their strings by id.
+    TXLSStringTable& table = workbook_->StringTable();
     std::u16string text;
     ForEachChild(*reader, [&] {
         if (LocalName(reader->Name()) != "si") return TXLSXChildAction::Skip;
         // Phonetic runs (rPh) are reading aids, not part of the text.
         ReadTextBelow(*reader, text_, "rPh");
-        text.assign(1, u'\'');
+        text.clear();
         AppendUtf8AsUtf16(text_, text);
-        sharedStrings_.emplace_back(text);
+        sharedStrings_.emplace_back();  // room first, so no reference is taken without its place
+        sharedStrings_.back() = {table.AddString(text), text.find(u'\n') != std::u16string::npos};
         return TXLSXChildAction::Continue;
     });
     ClosePart();
+}
+
+// Strings no cell took leave the table.
+void TXLSXReader::ReleaseSharedStrings() {
+    if (workbook_ != nullptr) {
+        TXLSStringTable& table = workbook_->StringTable();
+        for (const TXLSSharedStringRef& text : sharedStrings_) table.ReleaseString(text.Id);
+    }
+    sharedStrings_.clear();
 }
 
 void TXLSXReader::ReadWorkbookPart() {

@@ -26,7 +26,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xls/model/Variant.h"
+#include "xls/model/XLSStringTable.h"
 #include "xls/xlsx/XLSXFileReader.h"
 #include "xls/xlsx/XLSXRelations.h"
 
@@ -81,6 +81,7 @@ private:
     std::string PartOfRelationType(const std::string& fixedName, std::string_view typeSuffix) const;
 
     void ReadSharedStrings();
+    void ReleaseSharedStrings();
     void ReadWorkbookPart();
     void ReadSheets(TXMLReader& reader);
     void ReadBookViews(TXMLReader& reader);
@@ -94,7 +95,7 @@ private:
     std::unique_ptr<TXMLReader> part_;
     TXLSXRelations relations_;
     std::vector<TSheetEntry> sheets_;
-    std::vector<Variant> sharedStrings_;  // each "'" + text
+    std::vector<TXLSSharedStringRef> sharedStrings_;  // one reference held to each
     int32_t activeTab_ = 0;
     int32_t styleXFMaximum_ = 0;
     int32_t formulaCount_ = 0;

@@ -186,9 +186,11 @@ void TXLSXSheetReader::StoreValue(int32_t row, int32_t col, int32_t xf, TCellTyp
         break;
     case TCellType::Shared: {
         if (!ParseXmlInt(value_, index)) break;
-        const std::vector<Variant>* strings = settings_.SharedStrings;
-        const bool known = strings != nullptr && index >= 0 && static_cast<uint64_t>(index) < strings->size();
-        sheet_.SetCellValue(row, col, known ? (*strings)[static_cast<size_t>(index)] : emptyText_);
+        const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
+        if (strings != nullptr && index >= 0 && static_cast<uint64_t>(index) < strings->size())
+            sheet_.SetCellSharedText(row, col, (*strings)[static_cast<size_t>(index)]);
+        else
+            sheet_.SetCellValue(row, col, emptyText_);
         workbook_.BumpChangeStamp();
         break;
     }

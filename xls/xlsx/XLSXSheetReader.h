@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "xls/model/Variant.h"
+#include "xls/model/XLSStringTable.h"
 
 namespace korvel {
 
@@ -31,7 +32,7 @@ class TXMLReader;
 // What the sheet reader takes from the package reader.
 struct TXLSXSheetSettings {
     // The shared strings, each already a text variant with the leading "'".
-    const std::vector<Variant>* SharedStrings = nullptr;
+    const std::vector<TXLSSharedStringRef>* SharedStrings = nullptr;
     int32_t StyleXFMaximum = 0;
     bool Date1904 = false;
 };

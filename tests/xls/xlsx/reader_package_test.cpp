@@ -67,6 +67,31 @@ TEST(XLSXReaderCells, SharedStringsWithoutOrWithWrongUniqueCount) {
     }
 }
 
+// Shared strings enter the string table once, cells take them by id, and the
+// strings no cell took are gone once the package is read. A cell given twice
+// drops its first text; a text with a line feed still wraps its cell.
+TEST(XLSXReaderCells, SharedStringsAreTakenByIdAndUnusedOnesLeave) {
+    TestPackage package = OneSheet(
+        R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>0</v></c><c r="C1" t="s"><v>2</v></c>)"
+        R"(<c r="C1" t="s"><v>3</v></c><c r="D1" t="s"><v>4</v></c></row>)");
+    package.sharedStrings = SharedStringsXml(
+        "<si><t>twice</t></si><si><t>unused</t></si><si><t>replaced</t></si>"
+        "<si><t>'quoted</t></si><si><t>two&#10;lines</t></si>",
+        "");
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook), 1);
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant(u"twice"));
+    EXPECT_EQ(CellAt(workbook, 1, 2), Variant(u"twice"));
+    EXPECT_EQ(CellAt(workbook, 1, 3), Variant(u"'quoted"));
+    EXPECT_EQ(CellAt(workbook, 1, 4), Variant(u"two\nlines"));
+    const TXLSStringTable& strings = workbook.StringTable();
+    EXPECT_EQ(strings.UniqueCount(), 3);  // twice, 'quoted, two lines
+    EXPECT_EQ(strings.TotalRefs(), 4);
+    IXLSWorksheet& sheet = *workbook.Sheets().Items(1);
+    EXPECT_TRUE(workbook.Styles().WrapText(sheet.CellXF(0, 3)));
+    EXPECT_FALSE(workbook.Styles().WrapText(sheet.CellXF(0, 0)));
+}
+
 TEST(XLSXReaderCells, EveryValueType) {
     TXLSWorkbook workbook;
     const std::string data =
