@@ -135,7 +135,9 @@ void TXLSCellHeap::ShrinkRowAfterDelete(int32_t row, int32_t col, bool& rowEmpti
             info->FirstCol = info->LastCol = -1;
         }
     } else if (info->FirstCol == col) {
-        TXLSCellRef* first = FirstCellInRow(row);
+        // The row's entry still names the deleted column: search the tree.
+        TAVLNode* node = Ceiling(BlockKey(row, col));
+        TXLSCellRef* first = node != nullptr && RowOfKey(node->Key) == row ? FirstOccupied(AsBlock(node), 0) : nullptr;
         info->FirstCol = first != nullptr ? first->Column : -1;
     } else if (info->LastCol == col) {
         info->LastCol = PreviousUsedColumn(row, col, info->FirstCol);
@@ -208,15 +210,23 @@ TXLSCellRef* TXLSCellHeap::FirstOccupied(TXLSCellBlock& block, int from) {
     return nullptr;
 }
 
+// The row list knows each row's first and last used column, so a walk along
+// a row starts with a lookup that the next steps find cached, and ends at the
+// last cell without searching the tree for a block that is not there.
 TXLSCellRef* TXLSCellHeap::FirstCellInRow(int32_t row) {
-    TAVLNode* node = Ceiling(BlockKey(row, 0));
-    if (node == nullptr || RowOfKey(node->Key) != row) return nullptr;
-    return FirstOccupied(AsBlock(node), 0);
+    const TXLSRowInfo* info = rows_.Find(row);
+    if (info == nullptr || info->FirstCol < 0) return nullptr;
+    TAVLNode* node = Find(BlockKey(row, info->FirstCol));
+    if (node == nullptr) return nullptr;
+    return FirstOccupied(AsBlock(node), info->FirstCol & kCellBlockColumnMask);
 }
 
 TXLSCellRef* TXLSCellHeap::NextCellInRow(const TXLSCellRef& cell) {
-    const int32_t key = BlockKey(cell.Row, cell.Column);
-    const int slot = cell.Column & kCellBlockColumnMask;
+    const int32_t row = cell.Row, col = cell.Column;
+    const TXLSRowInfo* info = rows_.Find(row);
+    if (info == nullptr || col >= info->LastCol) return nullptr;
+    const int32_t key = BlockKey(row, col);
+    const int slot = col & kCellBlockColumnMask;
     if (slot < kCellBlockColumnMask) {
         TAVLNode* node = Find(key);
         if (node != nullptr) {
@@ -224,7 +234,7 @@ TXLSCellRef* TXLSCellHeap::NextCellInRow(const TXLSCellRef& cell) {
         }
     }
     TAVLNode* node = Higher(key);
-    if (node == nullptr || RowOfKey(node->Key) != cell.Row) return nullptr;
+    if (node == nullptr || RowOfKey(node->Key) != row) return nullptr;
     return FirstOccupied(AsBlock(node), 0);
 }
 
