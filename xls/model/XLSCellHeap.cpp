@@ -67,12 +67,19 @@ TXLSCellRef& TXLSCellHeap::GetOrCreateCell(int32_t row, int32_t col) {
     TXLSCellBlock& block = AsBlock(FindOrInsert(BlockKey(row, col)));
     uint32_t& slot = block.Slots[col & kCellBlockColumnMask];
     if (slot != 0) return pool_.At(slot);
+    return CreateCell(block, slot, row, col, kInheritedXF);
+}
 
+// A new cell in an empty slot of block. Its format is xf, or with
+// kInheritedXF the row's or the column's; one use of it is taken.
+TXLSCellRef& TXLSCellHeap::CreateCell(TXLSCellBlock& block, uint32_t& slot, int32_t row, int32_t col, int32_t xf) {
     uint32_t handle = pool_.Allocate();
     TXLSCellRef& cell = pool_.At(handle);
+    TXLSRowInfo& info = rows_.GetOrCreate(row);
+    if (xf == kInheritedXF) xf = info.HasFormat ? info.XF : columns_.ColumnXF(col);
     cell.Row = row;
     cell.Column = static_cast<uint16_t>(col);
-    cell.XF = StorableXF(CellXF(row, col));
+    cell.XF = StorableXF(xf);
     if (cell.XF > 0) styles_.MoveUse(0, cell.XF);
     cell.MergeFlags = MergeFlagsFor(row, col);
 
@@ -93,7 +100,6 @@ TXLSCellRef& TXLSCellHeap::GetOrCreateCell(int32_t row, int32_t col) {
         colCount_ = col - firstCol_ + 1;
     }
 
-    TXLSRowInfo& info = rows_.GetOrCreate(row);
     if (info.FirstCol == -1 || info.FirstCol > col) info.FirstCol = col;
     if (info.LastCol < col) info.LastCol = col;
 
@@ -249,8 +255,16 @@ int32_t TXLSCellHeap::CellXF(int32_t row, int32_t col, bool* own) {
 }
 
 void TXLSCellHeap::SetCellXF(int32_t row, int32_t col, int32_t xf) {
-    TXLSCellRef& cell = GetOrCreateCell(row, col);
+    TXLSCellBlock& block = AsBlock(FindOrInsert(BlockKey(row, col)));
+    uint32_t& slot = block.Slots[col & kCellBlockColumnMask];
     xf = StorableXF(xf);
+    if (slot == 0) {
+        // Made with its own format at once: the same uses as making it with
+        // the inherited one and moving that use.
+        CreateCell(block, slot, row, col, xf);
+        return;
+    }
+    TXLSCellRef& cell = pool_.At(slot);
     styles_.MoveUse(cell.XF, xf);
     cell.XF = xf;
 }

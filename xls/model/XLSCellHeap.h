@@ -118,6 +118,8 @@ protected:
     void FreeNode(TAVLNode* node) override;
 
 private:
+    static constexpr int32_t kInheritedXF = -1;
+    TXLSCellRef& CreateCell(TXLSCellBlock& block, uint32_t& slot, int32_t row, int32_t col, int32_t xf);
     TXLSCellRef* FirstOccupied(TXLSCellBlock& block, int from);
     int32_t PreviousUsedColumn(int32_t row, int32_t col, int32_t stopCol);
     void ShrinkRowAfterDelete(int32_t row, int32_t col, bool& rowEmptied);
