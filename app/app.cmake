@@ -5,3 +5,4 @@ target_link_libraries(korvel_app PUBLIC korvel_io korvel_model korvel_xml korvel
 
 add_executable(korvel ${CMAKE_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(korvel PRIVATE korvel_app)
+korvel_static_runtime(korvel)

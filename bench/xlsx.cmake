@@ -1,2 +1,3 @@
 add_executable(korvel_xlsx_read_bench ${CMAKE_SOURCE_DIR}/bench/XlsxReadBench.cpp)
 target_link_libraries(korvel_xlsx_read_bench PRIVATE korvel_io)
+korvel_static_runtime(korvel_xlsx_read_bench)

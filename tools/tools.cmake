@@ -5,3 +5,4 @@ target_link_libraries(korvel_celldump PUBLIC korvel_io korvel_model korvel_commo
 
 add_executable(xlsdump ${CMAKE_SOURCE_DIR}/tools/xlsdump.cpp)
 target_link_libraries(xlsdump PRIVATE korvel_celldump)
+korvel_static_runtime(xlsdump)

@@ -128,7 +128,8 @@ Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
         number = cell->Value;
         break;
     }
-    if (workbook_.Styles().IsDateFormat(CellXF(row, col))) return Variant::Date(SerialToDate(number));
+    const int32_t xf = cell->XF > 0 ? static_cast<int32_t>(cell->XF) : CellXF(row, col);
+    if (workbook_.Styles().IsDateFormat(xf)) return Variant::Date(SerialToDate(number));
     return Variant(number);
 }
 
