@@ -182,9 +182,7 @@ TXLSSheetReadSettings TXLSReader::SheetSettings() {
 }
 
 void TXLSReader::ReleaseSharedStrings() {
-    TXLSStringTable& table = workbook_.StringTable();
-    for (const TXLSSharedStringRef& text : sharedStrings_) table.ReleaseString(text.Id);
-    sharedStrings_.clear();
+    workbook_.StringTable().ReleaseHeld(sharedStrings_);
 }
 
 void TXLSReader::Finish() {

@@ -103,7 +103,7 @@ void TXLSReader::ReadPassword(std::span<const uint8_t> body) {
 void TXLSReader::ReadSST(const TXLSRecordGroup& group) {
     TXLSStringTable& table = workbook_.StringTable();
     ReadSSTGroup(group, [&](std::u16string_view text) {
-        sharedStrings_.push_back({table.AddString(text), text.find(u'\n') != std::u16string_view::npos});
+        table.HoldSharedString(text, sharedStrings_);
     });
 }
 

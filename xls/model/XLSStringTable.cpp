@@ -190,6 +190,16 @@ void TXLSStringTable::ReplaceReference(int32_t oldId, int32_t newId) {
     }
 }
 
+void TXLSStringTable::HoldSharedString(std::u16string_view text, std::vector<TXLSSharedStringRef>& held) {
+    held.emplace_back();  // room first, so no reference is taken without its place
+    held.back() = {AddString(text), text.find(u'\n') != std::u16string_view::npos};
+}
+
+void TXLSStringTable::ReleaseHeld(std::vector<TXLSSharedStringRef>& held) {
+    for (const TXLSSharedStringRef& text : held) ReleaseString(text.Id);
+    held.clear();
+}
+
 std::u16string_view TXLSStringTable::GetString(int32_t id) const {
     return Live(id) ? EntryOf(id).Text() : std::u16string_view();
 }

@@ -49,6 +49,11 @@ public:
     // (reference count >= 1). Ids that hold no text are not referenced, and
     // equal ids change nothing.
     void ReplaceReference(int32_t oldId, int32_t newId);
+    // For a workbook reader: one reference to text, appended to held, where
+    // the reader keeps it until ReleaseHeld.
+    void HoldSharedString(std::u16string_view text, std::vector<TXLSSharedStringRef>& held);
+    // Gives back every reference in held and empties it.
+    void ReleaseHeld(std::vector<TXLSSharedStringRef>& held);
     // The text of id; empty for ids < 1 or above HighestId(). Valid until
     // the table next changes.
     std::u16string_view GetString(int32_t id) const;

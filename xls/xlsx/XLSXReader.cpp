@@ -126,8 +126,7 @@ void TXLSXReader::ReadSharedStrings() {
         ReadTextBelow(*reader, text_, "rPh");
         text.clear();
         AppendUtf8AsUtf16(text_, text);
-        sharedStrings_.emplace_back();  // room first, so no reference is taken without its place
-        sharedStrings_.back() = {table.AddString(text), text.find(u'\n') != std::u16string::npos};
+        table.HoldSharedString(text, sharedStrings_);
         return TXLSXChildAction::Continue;
     });
     ClosePart();
@@ -135,10 +134,7 @@ void TXLSXReader::ReadSharedStrings() {
 
 // Strings no cell took leave the table.
 void TXLSXReader::ReleaseSharedStrings() {
-    if (workbook_ != nullptr) {
-        TXLSStringTable& table = workbook_->StringTable();
-        for (const TXLSSharedStringRef& text : sharedStrings_) table.ReleaseString(text.Id);
-    }
+    if (workbook_ != nullptr) workbook_->StringTable().ReleaseHeld(sharedStrings_);
     sharedStrings_.clear();
 }
 
