@@ -102,6 +102,9 @@ void TXLSReader::ReadPassword(std::span<const uint8_t> body) {
 // their strings by id, and strings no cell took leave the table at the end.
 void TXLSReader::ReadSST(const TXLSRecordGroup& group) {
     TXLSStringTable& table = workbook_.StringTable();
+    const uint64_t count = SSTStringCountBound(group);
+    table.ExpectStrings(count);
+    sharedStrings_.reserve(sharedStrings_.size() + count);
     ReadSSTGroup(group, [&](std::u16string_view text) {
         table.HoldSharedString(text, sharedStrings_);
     });

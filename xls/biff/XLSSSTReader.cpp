@@ -8,6 +8,7 @@ namespace {
 
 constexpr size_t kSSTHeaderSize = 8;          // total references, unique count
 constexpr size_t kSSTUniqueCountOffset = 4;
+constexpr uint64_t kMinStringSize = 3;        // character count and option byte
 constexpr uint8_t kStringWide = 0x01;
 constexpr uint8_t kStringExtended = 0x04;
 constexpr uint8_t kStringRich = 0x08;
@@ -67,21 +68,32 @@ bool ReadOneString(const TXLSRecordGroup& group, TGroupPosition& at, std::u16str
     return true;
 }
 
+// The unique count of the SST header, which may continue in the next record
+// when the first body is tiny.
+uint64_t UniqueCount(const TXLSRecordGroup& group) {
+    ByteCursor head(group[0]);
+    const uint64_t count = head.U32At(kSSTUniqueCountOffset);
+    if (head.Ok()) return count;
+    uint8_t bytes[kSSTHeaderSize] = {};
+    size_t filled = 0;
+    for (size_t i = 0; i < group.size() && filled < kSSTHeaderSize; ++i)
+        for (size_t j = 0; j < group[i].size() && filled < kSSTHeaderSize; ++j) bytes[filled++] = group[i][j];
+    ByteCursor joined(bytes, filled);
+    return joined.U32At(kSSTUniqueCountOffset);
+}
+
 }  // namespace
+
+uint64_t SSTStringCountBound(const TXLSRecordGroup& group) {
+    if (group.empty()) return 0;
+    uint64_t bytes = 0;
+    for (const auto& body : group) bytes += body.size();
+    return std::min(UniqueCount(group), bytes / kMinStringSize);
+}
 
 void ReadSSTGroup(const TXLSRecordGroup& group, const std::function<void(std::u16string_view)>& each) {
     if (group.empty()) return;
-    ByteCursor head(group[0]);
-    uint64_t expected = head.U32At(kSSTUniqueCountOffset);
-    if (!head.Ok()) {
-        // The counts continue in the next record (a tiny first body).
-        uint8_t bytes[kSSTHeaderSize] = {};
-        size_t filled = 0;
-        for (size_t i = 0; i < group.size() && filled < kSSTHeaderSize; ++i)
-            for (size_t j = 0; j < group[i].size() && filled < kSSTHeaderSize; ++j) bytes[filled++] = group[i][j];
-        ByteCursor joined(bytes, filled);
-        expected = joined.U32At(kSSTUniqueCountOffset);
-    }
+    const uint64_t expected = UniqueCount(group);
     TGroupPosition at{0, kSSTHeaderSize};
     std::u16string text;
     for (uint64_t read = 0; read < expected; ++read) {

@@ -21,4 +21,9 @@ namespace korvel {
 // header that does not fit its record ends the reading.
 void ReadSSTGroup(const TXLSRecordGroup& group, const std::function<void(std::u16string_view)>& each);
 
+// The number of strings ReadSSTGroup can hand out at most: the unique count,
+// but no more than the group's bytes can hold (every string takes a header
+// of at least three bytes), so a hostile count reserves nothing unreasonable.
+uint64_t SSTStringCountBound(const TXLSRecordGroup& group);
+
 }  // namespace korvel

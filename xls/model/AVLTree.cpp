@@ -4,8 +4,7 @@ namespace korvel {
 
 TAVLTree::~TAVLTree() { Clear(); }
 
-TAVLNode* TAVLTree::Find(int32_t key) {
-    if (cachedNode_ != nullptr && key == cachedKey_) return cachedNode_;
+TAVLNode* TAVLTree::FindUncached(int32_t key) {
     TAVLNode* node = root_;
     while (node != nullptr && node->Key != key) node = key < node->Key ? node->Smaller : node->Greater;
     if (node != nullptr) {
@@ -15,8 +14,7 @@ TAVLNode* TAVLTree::Find(int32_t key) {
     return node;
 }
 
-TAVLNode* TAVLTree::FindOrInsert(int32_t key) {
-    if (cachedNode_ != nullptr && key == cachedKey_) return cachedNode_;
+TAVLNode* TAVLTree::FindOrInsertUncached(int32_t key) {
     TAVLNode* found = nullptr;
     InsertUnder(root_, key, found);
     cachedKey_ = key;

@@ -24,10 +24,14 @@ public:
     virtual ~TAVLTree();
 
     // The node with this key, or nullptr. A hit becomes the cached node.
-    TAVLNode* Find(int32_t key);
+    TAVLNode* Find(int32_t key) {
+        return cachedNode_ != nullptr && key == cachedKey_ ? cachedNode_ : FindUncached(key);
+    }
     // The node with this key, made with CreateNode and linked in when absent
     // (then NodeInserted is called). The result becomes the cached node.
-    TAVLNode* FindOrInsert(int32_t key);
+    TAVLNode* FindOrInsert(int32_t key) {
+        return cachedNode_ != nullptr && key == cachedKey_ ? cachedNode_ : FindOrInsertUncached(key);
+    }
     // Unlinks the node with this key and returns it (children cleared), or
     // nullptr when absent. The caller frees the node (FreeNode). NodeRemoved
     // is called; the cache forgets the node.
@@ -52,6 +56,10 @@ protected:
     virtual void NodeRemoved(TAVLNode*) {}
 
 private:
+    // The searches behind Find and FindOrInsert when the cache misses; kept
+    // out of line so that the cached case costs a compare at the caller.
+    TAVLNode* FindUncached(int32_t key);
+    TAVLNode* FindOrInsertUncached(int32_t key);
     bool InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found);
     bool RemoveUnder(TAVLNode*& link, int32_t key, TAVLNode*& removed);
     bool RemoveSmallest(TAVLNode*& link, TAVLNode*& smallest);

@@ -270,6 +270,7 @@ void TXLSCellHeap::SetCellXF(int32_t row, int32_t col, int32_t xf) {
 }
 
 uint8_t TXLSCellHeap::MergeFlagsFor(int32_t row, int32_t col) const {
+    if (merged_.Empty()) return 0;
     const TXLSMergedArea* area = merged_.Find(row, col);
     if (area == nullptr) return 0;
     bool master = area->FirstRow == row && area->FirstCol == col;

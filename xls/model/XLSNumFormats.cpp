@@ -44,7 +44,13 @@ const std::u16string kNoText;
 
 void TXLSNumFormatList::Reset() {
     stored_.clear();
-    for (const auto& [index, text] : kDefaultStored) stored_.emplace(index, text);
+    storedDates_.reset();
+    for (const auto& [index, text] : kDefaultStored) Store(index, text);
+}
+
+void TXLSNumFormatList::Store(int32_t index, std::u16string_view text) {
+    stored_.insert_or_assign(index, std::u16string(text));
+    storedDates_[static_cast<size_t>(index)] = LooksLikeDate(text);
 }
 
 std::u16string_view TXLSNumFormatList::BuiltInText(int32_t index) {
@@ -75,13 +81,12 @@ bool TXLSNumFormatList::LooksLikeDate(std::u16string_view text) {
 
 bool TXLSNumFormatList::IsDateFormat(int32_t index) const {
     if (IsBuiltInDate(index)) return true;
-    auto found = stored_.find(index);
-    return found != stored_.end() && LooksLikeDate(found->second);
+    return index >= 0 && index <= kMaxIndex && storedDates_[static_cast<size_t>(index)];
 }
 
 void TXLSNumFormatList::AddFormat(int32_t index, std::u16string_view text) {
     if (index < 0 || index > kMaxIndex) return;
-    stored_[index] = std::u16string(text);
+    Store(index, text);
 }
 
 int32_t TXLSNumFormatList::NextCustomIndex() const {
@@ -97,7 +102,7 @@ int32_t TXLSNumFormatList::FindOrAddFormat(std::u16string_view text) {
         if (!kBuiltIn[index].empty() && kBuiltIn[index] == text) return index;
     int32_t index = NextCustomIndex();
     if (index > kMaxIndex) return -1;
-    stored_.emplace(index, text);
+    Store(index, text);
     return index;
 }
 

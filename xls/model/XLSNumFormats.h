@@ -4,6 +4,7 @@
 // from 164), and a per-index date flag.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -47,7 +48,12 @@ public:
     const std::map<int32_t, std::u16string>& Stored() const { return stored_; }
 
 private:
+    void Store(int32_t index, std::u16string_view text);
+
     std::map<int32_t, std::u16string> stored_;
+    // Which stored formats look like a date, kept as they are stored: cells
+    // ask for every number they read and hand out.
+    std::bitset<kMaxIndex + 1> storedDates_;
 };
 
 }  // namespace korvel

@@ -1,5 +1,6 @@
 #include "xls/model/XLSStringTable.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -10,6 +11,13 @@ constexpr uint32_t kInitialBuckets = 8;
 // Entries are freed only when this many lie unused beyond the highest id, so
 // adding and removing at the end does not allocate on every call.
 constexpr int32_t kReleaseSlack = 150;
+
+// Without an early exit the loop vectorises; most texts have no line feed.
+bool HasLineFeed(std::u16string_view text) {
+    bool found = false;
+    for (char16_t unit : text) found |= unit == u'\n';
+    return found;
+}
 }  // namespace
 
 TXLSStringTable::TXLSStringTable() : buckets_(kInitialBuckets, 0) {}
@@ -56,6 +64,24 @@ void TXLSStringTable::GrowBuckets() {
         }
     }
     bucketMask_ = newMask;
+}
+
+void TXLSStringTable::ExpectStrings(uint64_t count) {
+    const uint64_t wanted = std::min<uint64_t>(uint64_t(hashEntryCount_) + count, uint64_t(1) << 31);
+    if (hashEntryCount_ == 0) {
+        // Nothing to move: the buckets are simply made at their final count.
+        uint64_t buckets = bucketMask_ + uint64_t(1);
+        while (buckets < wanted) buckets *= 2;
+        if (bucketLimit_ != -1 && int64_t(buckets) > bucketLimit_) return;
+        buckets_.assign(static_cast<size_t>(buckets), 0);
+        bucketMask_ = static_cast<uint32_t>(buckets - 1);
+        return;
+    }
+    while (bucketMask_ + uint64_t(1) < wanted) {
+        const uint32_t before = bucketMask_;
+        GrowBuckets();
+        if (bucketMask_ == before) return;
+    }
 }
 
 void TXLSStringTable::HashInsert(uint32_t hash, int32_t id) {
@@ -192,7 +218,7 @@ void TXLSStringTable::ReplaceReference(int32_t oldId, int32_t newId) {
 
 void TXLSStringTable::HoldSharedString(std::u16string_view text, std::vector<TXLSSharedStringRef>& held) {
     held.emplace_back();  // room first, so no reference is taken without its place
-    held.back() = {AddString(text), text.find(u'\n') != std::u16string_view::npos};
+    held.back() = {AddString(text), HasLineFeed(text)};
 }
 
 void TXLSStringTable::ReleaseHeld(std::vector<TXLSSharedStringRef>& held) {

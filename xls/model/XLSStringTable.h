@@ -52,6 +52,9 @@ public:
     // For a workbook reader: one reference to text, appended to held, where
     // the reader keeps it until ReleaseHeld.
     void HoldSharedString(std::u16string_view text, std::vector<TXLSSharedStringRef>& held);
+    // Makes room in the hash table for count more texts at once, so that a
+    // reader that knows how many strings follow does not rehash as it adds them.
+    void ExpectStrings(uint64_t count);
     // Gives back every reference in held and empties it.
     void ReleaseHeld(std::vector<TXLSSharedStringRef>& held);
     // The text of id; empty for ids < 1 or above HighestId(). Valid until

@@ -261,6 +261,7 @@ TEST(ReaderSST, CountsThatLie) {
     } cases[] = {
         {"count below the strings present stops there", 1, u""},
         {"count above the strings present reads what is there", 1000000, u"two"},
+        {"the largest count reads what is there", 0xFFFFFFFF, u"two"},
     };
     for (const auto& c : cases) {
         Stream globals;
@@ -274,6 +275,9 @@ TEST(ReaderSST, CountsThatLie) {
         ASSERT_EQ(ReadBytes(book, Biff8Workbook(globals, cells)), 1) << c.name;
         ExpectText(CellValue(book, 1, 1, 1), u"one");
         ExpectText(CellValue(book, 1, 1, 2), c.second);
+        // Room for the strings is made from what the bytes can hold, not
+        // from the count: 20 bytes hold no more than 6 strings.
+        EXPECT_LE(book.StringTable().BucketCount(), 8u) << c.name;
     }
 }
 

@@ -177,6 +177,24 @@ TEST(XLSStringTable, BucketsDoubleAndEveryTextStaysFindable) {
     for (int i = 1; i < 5000; i += 2) ASSERT_EQ(table.AddString(Numbered(i)), i + 1) << i;
 }
 
+TEST(XLSStringTable, ExpectedStringsGetTheirBucketsAtOnce) {
+    TXLSStringTable empty;
+    empty.ExpectStrings(5000);
+    EXPECT_EQ(empty.BucketCount(), 8192u);
+    for (int i = 0; i < 5000; ++i) empty.AddString(Numbered(i));
+    EXPECT_EQ(empty.BucketCount(), 8192u);  // no growth on the way
+    for (int i = 0; i < 5000; ++i) ASSERT_EQ(empty.AddString(Numbered(i)), i + 1) << i;
+
+    // A table that holds texts already rehashes them into the larger table.
+    TXLSStringTable filled;
+    for (int i = 0; i < 100; ++i) filled.AddString(Numbered(i));
+    filled.ExpectStrings(3000);
+    EXPECT_EQ(filled.BucketCount(), 4096u);
+    for (int i = 0; i < 100; ++i) ASSERT_EQ(filled.AddString(Numbered(i)), i + 1) << i;
+    filled.ExpectStrings(0);
+    EXPECT_EQ(filled.BucketCount(), 4096u);
+}
+
 TEST(XLSStringTable, EntriesAreFreedOnlyWithSlackBeyondTheHighestId) {
     TXLSStringTable table;
     for (int i = 0; i < 250; ++i) table.AddString(Numbered(i));

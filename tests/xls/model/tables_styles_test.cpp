@@ -154,6 +154,22 @@ TEST(XLSStyleTables, DateFormats) {
     EXPECT_FALSE(styles.IsDateFormat(-1));
     EXPECT_FALSE(styles.IsDateFormat(styles.Count()));
     EXPECT_EQ(styles.NumFormats().NextCustomIndex(), 171);
+
+    // A format given again with another text follows the new text, both ways.
+    styles.AddFormat(164, u"0.000");
+    xf.numFormat = 164;
+    EXPECT_FALSE(styles.IsDateFormat(styles.AddXF(xf)));
+    styles.AddFormat(166, u"hh:mm");
+    xf.numFormat = 166;
+    EXPECT_TRUE(styles.IsDateFormat(styles.AddXF(xf)));
+    TXLSNumFormatList formats;
+    EXPECT_TRUE(formats.IsDateFormat(formats.FindOrAddFormat(u"yyyy-mm-dd")));
+    EXPECT_FALSE(formats.IsDateFormat(formats.FindOrAddFormat(u"0.0%")));
+    formats.AddFormat(formats.FindOrAddFormat(u"yyyy-mm-dd"), u"@");
+    EXPECT_FALSE(formats.IsDateFormat(164));
+    formats.Reset();
+    EXPECT_FALSE(formats.IsDateFormat(164));
+    EXPECT_FALSE(formats.IsDateFormat(0x10000));
 }
 
 TEST(XLSStyleTables, NumberFormatList) {
