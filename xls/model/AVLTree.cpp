@@ -5,6 +5,12 @@ namespace korvel {
 TAVLTree::~TAVLTree() { Clear(); }
 
 TAVLNode* TAVLTree::FindUncached(int32_t key) {
+    // A walk in key order asks for the node after the cached one.
+    if (cachedNode_ != nullptr && cachedNode_->Next != nullptr && cachedNode_->Next->Key == key) {
+        cachedKey_ = key;
+        cachedNode_ = cachedNode_->Next;
+        return cachedNode_;
+    }
     TAVLNode* node = root_;
     while (node != nullptr && node->Key != key) node = key < node->Key ? node->Smaller : node->Greater;
     if (node != nullptr) {
@@ -16,17 +22,21 @@ TAVLNode* TAVLTree::FindUncached(int32_t key) {
 
 TAVLNode* TAVLTree::FindOrInsertUncached(int32_t key) {
     TAVLNode* found = nullptr;
-    InsertUnder(root_, key, found);
+    InsertUnder(root_, key, found, nullptr, nullptr);
     cachedKey_ = key;
     cachedNode_ = found;
     return found;
 }
 
-// Returns true when the subtree at link grew in height.
-bool TAVLTree::InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found) {
+// Returns true when the subtree at link grew in height. before and after are
+// the nearest keys on either side met on the way down: a new node goes
+// between them in the key order.
+bool TAVLTree::InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found, TAVLNode* before, TAVLNode* after) {
     TAVLNode* node = link;
     if (node == nullptr) {
         link = found = CreateNode(key);
+        found->Next = after;
+        if (before != nullptr) before->Next = found;
         ++nodeCount_;
         NodeInserted(found);
         return true;
@@ -36,14 +46,14 @@ bool TAVLTree::InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found) {
         return false;
     }
     if (key < node->Key) {
-        if (!InsertUnder(node->Smaller, key, found)) return false;
+        if (!InsertUnder(node->Smaller, key, found, before, node)) return false;
         if (--node->Balance == -2) {
             RepairSmallerHeavy(link);
             return false;
         }
         return node->Balance == -1;
     }
-    if (!InsertUnder(node->Greater, key, found)) return false;
+    if (!InsertUnder(node->Greater, key, found, node, after)) return false;
     if (++node->Balance == 2) {
         RepairGreaterHeavy(link);
         return false;
@@ -159,10 +169,12 @@ bool TAVLTree::RemoveUnder(TAVLNode*& link, int32_t key, TAVLNode*& removed) {
 }
 
 TAVLNode* TAVLTree::Delete(int32_t key) {
+    TAVLNode* before = Lower(key);
     TAVLNode* removed = nullptr;
     RemoveUnder(root_, key, removed);
     if (removed == nullptr) return nullptr;
-    removed->Smaller = removed->Greater = nullptr;
+    if (before != nullptr) before->Next = removed->Next;
+    removed->Smaller = removed->Greater = removed->Next = nullptr;
     removed->Balance = 0;
     --nodeCount_;
     if (cachedNode_ == removed) {
@@ -188,6 +200,9 @@ TAVLNode* TAVLTree::Ceiling(int32_t key) const {
 }
 
 TAVLNode* TAVLTree::Higher(int32_t key) const {
+    if (cachedNode_ != nullptr && cachedNode_->Key <= key &&
+        (cachedNode_->Next == nullptr || cachedNode_->Next->Key > key))
+        return cachedNode_->Next;
     TAVLNode* best = nullptr;
     for (TAVLNode* node = root_; node != nullptr;) {
         if (node->Key > key) {
@@ -195,6 +210,19 @@ TAVLNode* TAVLTree::Higher(int32_t key) const {
             node = node->Smaller;
         } else {
             node = node->Greater;
+        }
+    }
+    return best;
+}
+
+TAVLNode* TAVLTree::Lower(int32_t key) const {
+    TAVLNode* best = nullptr;
+    for (TAVLNode* node = root_; node != nullptr;) {
+        if (node->Key < key) {
+            best = node;
+            node = node->Greater;
+        } else {
+            node = node->Smaller;
         }
     }
     return best;

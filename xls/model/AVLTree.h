@@ -1,4 +1,6 @@
-// An integer-keyed AVL tree with a one-entry lookup cache. Derived trees make
+// An integer-keyed AVL tree with a one-entry lookup cache, whose nodes are
+// also linked in key order (Next), so a walk in key order and a lookup of
+// the key after the cached one cost no search. Derived trees make
 // their own node type (CreateNode/FreeNode) and may watch insertions and
 // removals through the two hooks. Not thread-safe; lookups update the cache.
 #pragma once
@@ -7,11 +9,14 @@
 
 namespace korvel {
 
+// Pointers first: a derived node may then place a small field of its own in
+// the padding behind Balance.
 struct TAVLNode {
-    int32_t Key = 0;
-    int8_t Balance = 0;               // height(Greater) - height(Smaller): -1, 0 or +1
     TAVLNode* Greater = nullptr;
     TAVLNode* Smaller = nullptr;
+    TAVLNode* Next = nullptr;         // the node of the next larger key, nullptr for the largest
+    int32_t Key = 0;
+    int8_t Balance = 0;               // height(Greater) - height(Smaller): -1, 0 or +1
 };
 
 class TAVLTree {
@@ -32,13 +37,15 @@ public:
     TAVLNode* FindOrInsert(int32_t key) {
         return cachedNode_ != nullptr && key == cachedKey_ ? cachedNode_ : FindOrInsertUncached(key);
     }
-    // Unlinks the node with this key and returns it (children cleared), or
+    // Unlinks the node with this key and returns it (children and Next cleared), or
     // nullptr when absent. The caller frees the node (FreeNode). NodeRemoved
     // is called; the cache forgets the node.
     TAVLNode* Delete(int32_t key);
     // Smallest key >= key / smallest key > key; nullptr when none.
     TAVLNode* Ceiling(int32_t key) const;
     TAVLNode* Higher(int32_t key) const;
+    // Largest key < key; nullptr when none.
+    TAVLNode* Lower(int32_t key) const;
     // Frees every node (children before their parent) and empties the tree.
     void Clear();
 
@@ -60,7 +67,7 @@ private:
     // out of line so that the cached case costs a compare at the caller.
     TAVLNode* FindUncached(int32_t key);
     TAVLNode* FindOrInsertUncached(int32_t key);
-    bool InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found);
+    bool InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found, TAVLNode* before, TAVLNode* after);
     bool RemoveUnder(TAVLNode*& link, int32_t key, TAVLNode*& removed);
     bool RemoveSmallest(TAVLNode*& link, TAVLNode*& smallest);
     bool SmallerSideShrank(TAVLNode*& link);

@@ -287,7 +287,7 @@ bool TXLSCellHeap::MergeCells(int32_t row1, int32_t col1, int32_t row2, int32_t 
     for (int32_t r = area.FirstRow; r >= 0 && r <= area.LastRow; r = rows_.NextRow(r)) {
         for (TAVLNode* node = Ceiling(BlockKey(r, area.FirstCol));
              node != nullptr && RowOfKey(node->Key) == r && FirstColumnOfKey(node->Key) <= area.LastCol;
-             node = Higher(node->Key)) {
+             node = node->Next) {
             TXLSCellBlock& block = AsBlock(node);
             const int32_t base = FirstColumnOfKey(node->Key);
             for (int slot = 0; slot < kCellBlockWidth; ++slot) {

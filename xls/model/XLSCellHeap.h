@@ -36,6 +36,8 @@ struct TXLSCellBlock : TAVLNode {
     uint32_t Slots[kCellBlockWidth] = {};   // cell handles in the store's pool, 0 when empty
 };
 static_assert(std::is_trivially_destructible_v<TXLSCellBlock>);
+// UsedCount sits in the node's padding: a block per row of a long sheet adds up.
+static_assert(sizeof(TXLSCellBlock) == 96);
 
 // Slab storage for the blocks: a sheet of many rows makes one block per row,
 // and single heap allocations would cost a header each and a call per row.

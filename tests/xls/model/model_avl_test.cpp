@@ -42,11 +42,22 @@ int CheckSubtree(const TAVLNode* node, std::vector<int32_t>& keys) {
     return 1 + std::max(smaller, greater);
 }
 
+const TAVLNode* Smallest(const TAVLNode* node) {
+    while (node != nullptr && node->Smaller != nullptr) node = node->Smaller;
+    return node;
+}
+
 void CheckTree(const TAVLTree& tree, const std::set<int32_t>& reference) {
     std::vector<int32_t> keys;
     CheckSubtree(tree.Root(), keys);
     ASSERT_EQ(keys, std::vector<int32_t>(reference.begin(), reference.end()));
     ASSERT_EQ(tree.NodeCount(), static_cast<int32_t>(reference.size()));
+    // The Next links give the same order, from the smallest key to the end.
+    std::vector<int32_t> linked;
+    for (const TAVLNode* node = Smallest(tree.Root()); node != nullptr && linked.size() <= reference.size();
+         node = node->Next)
+        linked.push_back(node->Key);
+    ASSERT_EQ(linked, keys);
 }
 
 TEST(AVLTree, RandomInsertDeleteKeepsOrderAndBalance) {
@@ -66,12 +77,26 @@ TEST(AVLTree, RandomInsertDeleteKeepsOrderAndBalance) {
             if (node != nullptr) {
                 EXPECT_EQ(node->Smaller, nullptr);
                 EXPECT_EQ(node->Greater, nullptr);
+                EXPECT_EQ(node->Next, nullptr);
                 tree.Free(node);
             }
             // The deleted key must not come back through the lookup cache.
             EXPECT_EQ(tree.Find(key), nullptr);
         }
         if (step % 7 == 0) CheckTree(tree, reference);
+        // Lookups in key order step along the links from the cached node.
+        if (step % 5 == 0) {
+            const int32_t from = static_cast<int32_t>(random() % 600);
+            auto at = reference.lower_bound(from);
+            for (int k = 0; k < 4 && at != reference.end(); ++k, ++at) {
+                TAVLNode* node = tree.Find(*at);
+                ASSERT_NE(node, nullptr);
+                ASSERT_EQ(node->Key, *at);
+                // The key right after a present one is absent unless the set holds it.
+                ASSERT_EQ(tree.Find(*at + 1) != nullptr, reference.count(*at + 1) == 1);
+                tree.Find(*at);
+            }
+        }
         int32_t probe = static_cast<int32_t>(random() % 620) - 10;
         auto ceiling = reference.lower_bound(probe);
         auto higher = reference.upper_bound(probe);
@@ -84,6 +109,22 @@ TEST(AVLTree, RandomInsertDeleteKeepsOrderAndBalance) {
         ASSERT_EQ(h == nullptr, higher == reference.end());
         if (h != nullptr) {
             ASSERT_EQ(h->Key, *higher);
+        }
+        // Higher again with the node at or below the probe cached.
+        if (c != nullptr) {
+            tree.Find(c->Key);
+            TAVLNode* again = tree.Higher(c->Key);
+            auto expected = reference.upper_bound(c->Key);
+            ASSERT_EQ(again == nullptr, expected == reference.end());
+            if (again != nullptr) {
+                ASSERT_EQ(again->Key, *expected);
+            }
+        }
+        auto lower = reference.lower_bound(probe);
+        TAVLNode* l = tree.Lower(probe);
+        ASSERT_EQ(l == nullptr, lower == reference.begin());
+        if (l != nullptr) {
+            ASSERT_EQ(l->Key, *std::prev(lower));
         }
     }
     CheckTree(tree, reference);
