@@ -32,21 +32,28 @@ public:
     // One more segment; throws std::bad_alloc.
     void Grow() {
         const bool first = segments_.empty();
+        bases_.reserve(segments_.size() + 1);
         segments_.push_back(std::make_unique<TBulkMemory>(first ? kFirstCount * sizeof(T) : kBulkLargePage, !first));
+        bases_.push_back(static_cast<T*>(segments_.back()->Data()));
     }
     // Gives back the last segment; what it held must be dead.
-    void ShrinkLast() { segments_.pop_back(); }
+    void ShrinkLast() {
+        segments_.pop_back();
+        bases_.pop_back();
+    }
     size_t SegmentCount() const { return segments_.size(); }
 
     // The room of index (< Capacity()).
     T* Slot(size_t index) const {
-        if (index < kFirstCount) return static_cast<T*>(segments_[0]->Data()) + index;
+        if (index < kFirstCount) return bases_[0] + index;
         index -= kFirstCount;
-        return static_cast<T*>(segments_[1 + (index >> kLargeShift)]->Data()) + (index & (kLargeCount - 1));
+        return bases_[1 + (index >> kLargeShift)] + (index & (kLargeCount - 1));
     }
 
 private:
     std::vector<std::unique_ptr<TBulkMemory>> segments_;
+    // The segments' first records, one load away for Slot.
+    std::vector<T*> bases_;
 };
 
 }  // namespace korvel

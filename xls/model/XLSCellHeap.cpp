@@ -216,9 +216,9 @@ TXLSCellRef* TXLSCellHeap::FirstOccupied(TXLSCellBlock& block, int from) {
     return nullptr;
 }
 
-// The row list knows each row's first and last used column, so a walk along
-// a row starts with a lookup that the next steps find cached, and ends at the
-// last cell without searching the tree for a block that is not there.
+// The row list knows each row's first used column, so a walk along a row
+// starts with one lookup; the next steps stay in the block or follow the
+// blocks' key-order links, which never leave the row unnoticed.
 TXLSCellRef* TXLSCellHeap::FirstCellInRow(int32_t row) {
     const TXLSRowInfo* info = rows_.Find(row);
     if (info == nullptr || info->FirstCol < 0) return nullptr;
@@ -229,19 +229,17 @@ TXLSCellRef* TXLSCellHeap::FirstCellInRow(int32_t row) {
 
 TXLSCellRef* TXLSCellHeap::NextCellInRow(const TXLSCellRef& cell) {
     const int32_t row = cell.Row, col = cell.Column;
-    const TXLSRowInfo* info = rows_.Find(row);
-    if (info == nullptr || col >= info->LastCol) return nullptr;
     const int32_t key = BlockKey(row, col);
+    TAVLNode* node = Find(key);
+    if (node == nullptr) return nullptr;
     const int slot = col & kCellBlockColumnMask;
     if (slot < kCellBlockColumnMask) {
-        TAVLNode* node = Find(key);
-        if (node != nullptr) {
-            if (TXLSCellRef* next = FirstOccupied(AsBlock(node), slot + 1)) return next;
-        }
+        if (TXLSCellRef* next = FirstOccupied(AsBlock(node), slot + 1)) return next;
     }
-    TAVLNode* node = Higher(key);
-    if (node == nullptr || RowOfKey(node->Key) != row) return nullptr;
-    return FirstOccupied(AsBlock(node), 0);
+    // Blocks hold at least one cell while they exist.
+    TAVLNode* following = node->Next;
+    if (following == nullptr || RowOfKey(following->Key) != row) return nullptr;
+    return FirstOccupied(AsBlock(following), 0);
 }
 
 int32_t TXLSCellHeap::CellXF(int32_t row, int32_t col, bool* own) {
