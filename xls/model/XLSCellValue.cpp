@@ -99,7 +99,7 @@ void IXLSWorksheet::SetCellSharedText(int32_t row, int32_t col, const TXLSShared
     }
     cell.Kind = TXLSCellKind::Text;
     cell.StringId = text.Id;
-    strings.ReplaceReference(0, text.Id);
+    strings.AddReference(text.Id);
 }
 
 Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {

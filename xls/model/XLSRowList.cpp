@@ -20,11 +20,13 @@ TXLSRowInfo* TXLSRowList::Find(int32_t row) {
     return const_cast<TXLSRowInfo*>(static_cast<const TXLSRowList*>(this)->Find(row));
 }
 
-TXLSRowInfo& TXLSRowList::GetOrCreate(int32_t row) {
+TXLSRowInfo& TXLSRowList::GetOrCreateInPage(int32_t row) {
     std::unique_ptr<Middle>& middle = top_[static_cast<size_t>(row >> 16)];
     if (!middle) middle = std::make_unique<Middle>();
     std::unique_ptr<Page>& page = middle->Pages[static_cast<size_t>((row >> 8) & 0xFF)];
     if (!page) page = std::make_unique<Page>();
+    lastPage_ = page.get();
+    lastPageKey_ = row >> 8;
     TXLSRowInfo& info = page->Rows[static_cast<size_t>(row & 0xFF)];
     if (!info.Present) {
         info = TXLSRowInfo{};

@@ -37,7 +37,14 @@ public:
     const TXLSRowInfo* Find(int32_t row) const;
     // The entry of a row, made with the list's defaults when missing.
     // Precondition: 0 <= row <= kMaxRow.
-    TXLSRowInfo& GetOrCreate(int32_t row);
+    TXLSRowInfo& GetOrCreate(int32_t row) {
+        // Cells come row after row: the page of the last call is the likely one.
+        if ((row >> 8) == lastPageKey_) {
+            TXLSRowInfo& info = lastPage_->Rows[static_cast<size_t>(row & 0xFF)];
+            if (info.Present) return info;
+        }
+        return GetOrCreateInPage(row);
+    }
     // Drops a row's entry (nothing when it has none).
     void Remove(int32_t row);
     // True when the entry equals a fresh one in height, options, format and flags
@@ -64,12 +71,17 @@ private:
         std::array<std::unique_ptr<Page>, 256> Pages;
     };
     const Page* PageOf(int32_t row) const;
+    TXLSRowInfo& GetOrCreateInPage(int32_t row);
 
     std::array<std::unique_ptr<Middle>, 16> top_;
     int32_t firstRow_ = -1;
     int32_t lastRow_ = -1;
     int32_t count_ = 0;
     uint16_t defaultHeight_ = kDefaultRowHeight;
+    // The page GetOrCreate used last (pages live as long as the list) and
+    // its row >> 8; -1 while there is none.
+    Page* lastPage_ = nullptr;
+    int32_t lastPageKey_ = -1;
 };
 
 }  // namespace korvel

@@ -210,10 +210,7 @@ void TXLSStringTable::ReleaseString(int32_t id) {
 void TXLSStringTable::ReplaceReference(int32_t oldId, int32_t newId) {
     if (oldId == newId) return;
     if (oldId > 0) ReleaseString(oldId);
-    if (Live(newId) && EntryOf(newId).refCount > 0) {
-        ++EntryOf(newId).refCount;
-        ++totalRefs_;
-    }
+    AddReference(newId);
 }
 
 void TXLSStringTable::HoldSharedString(std::u16string_view text, std::vector<TXLSSharedStringRef>& held) {

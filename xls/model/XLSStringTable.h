@@ -49,6 +49,15 @@ public:
     // (reference count >= 1). Ids that hold no text are not referenced, and
     // equal ids change nothing.
     void ReplaceReference(int32_t oldId, int32_t newId);
+    // One more reference to id when it holds a text in use (reference count
+    // >= 1); nothing for any other id.
+    void AddReference(int32_t id) {
+        if (!Live(id)) return;
+        Entry& entry = EntryOf(id);
+        if (entry.refCount <= 0) return;
+        ++entry.refCount;
+        ++totalRefs_;
+    }
     // For a workbook reader: one reference to text, appended to held, where
     // the reader keeps it until ReleaseHeld.
     void HoldSharedString(std::u16string_view text, std::vector<TXLSSharedStringRef>& held);
