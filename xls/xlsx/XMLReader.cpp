@@ -65,6 +65,21 @@ bool TXMLReader::Next() {
     tagBytes_.clear();
     scanner_.Pin();  // this node's texts stay in the buffer until the next Next
     node_ = Node{};
+    // The usual nodes of a part, plain and whole in the buffer, first.
+    switch (scanner_.TakePlainOpening(depth_ > 0)) {
+        case ttOpenTag:
+            ReadStartTagAfterName();
+            return true;
+        case ttOpenEndTag:
+            --depth_;
+            node_ = {TXMLNodeType::EndTag, scanner_.TokenText(), {}, true};
+            return true;
+        case ttText:
+            node_ = {TXMLNodeType::Text, {}, scanner_.TokenText(), true};
+            return true;
+        default:
+            break;
+    }
     switch (NextSignificantToken()) {
         case ttNone:
             if (depth_ != 0) ThrowEndOfInput();
@@ -114,6 +129,12 @@ std::string_view TXMLReader::ViewOf(const TextSpan& span) const {
 void TXMLReader::ReadStartTag() {
     TXMLTokenType type = scanner_.NextToken();
     if (type != ttName) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectName);
+    ReadStartTagAfterName();
+}
+
+// The name is the current token.
+void TXMLReader::ReadStartTagAfterName() {
+    TXMLTokenType type;
     TextSpan name = KeepTokenText();
     bool keepAttributes = !scanner_.SkipMode();
     bool empty = false;

@@ -124,6 +124,7 @@ private:
     TextSpan KeepTokenText();
     std::string_view ViewOf(const TextSpan& span) const;
     void ReadStartTag();
+    void ReadStartTagAfterName();
     void ReadEndTag();
     void ReadProcessingInstruction();
     [[noreturn]] void ThrowUnexpectedToken(const char* expected = nullptr) const;

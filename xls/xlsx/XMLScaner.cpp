@@ -324,6 +324,56 @@ TXMLTokenType TXMLScaner::TakeTagEnd() {
     return type_ = type;
 }
 
+void TXMLScaner::TakePlainToken(TXMLTokenType type, size_t count, size_t textAt, size_t textLength) {
+    afterStartTag_ = false;
+    tokenStart_ = base_ + pos_;
+    tokenLine_ = line_;
+    tokenPosition_ = position_ + 1;
+    type_ = type;
+    rawStart_ = base_ + textAt;
+    rawEnd_ = rawStart_ + textLength;
+    built_ = false;
+    position_ += int64_t(count);
+    pos_ += count;
+}
+
+TXMLTokenType TXMLScaner::TakePlainOpening(bool insideElement) {
+    if (state_ != ScanState::Outside) return ttNone;
+    const uint8_t* const data = buffer_.data();
+    const size_t start = pos_;
+    size_t p = start;
+    if (p >= end_) return ttNone;
+    if (data[p] != '<') {
+        // A text: not white space first, which may be layout rather than text.
+        if (!insideElement || data[p] == '&' || IsSpace(data[p])) return ttNone;
+        while (p < end_ && data[p] != '<' && data[p] != '&' && data[p] != '\n') ++p;
+        if (p >= end_ || data[p] != '<') return ttNone;
+        TakePlainToken(ttText, p - start, start, p - start);
+        return ttText;
+    }
+    if (++p >= end_) return ttNone;
+    const bool endTag = data[p] == '/';
+    if (endTag && (!insideElement || ++p >= end_)) return ttNone;
+    if (!kNameStart[data[p]]) return ttNone;
+    const size_t name = p;
+    while (p < end_ && kNameChar[data[p]]) ++p;
+    if (p >= end_) return ttNone;
+    const size_t nameLength = p - name;
+    if (!endTag) {
+        const uint8_t next = data[p];
+        if (next != ' ' && next != '\t' && next != '>' && next != '/') return ttNone;
+        TakePlainToken(ttName, p - start, name, nameLength);
+        state_ = ScanState::InTag;
+        inEndTag_ = false;
+        return ttOpenTag;
+    }
+    while (p < end_ && (data[p] == ' ' || data[p] == '\t')) ++p;
+    if (p >= end_ || data[p] != '>') return ttNone;
+    TakePlainToken(ttCloseTag, p + 1 - start, name, nameLength);
+    inEndTag_ = true;
+    return ttOpenEndTag;
+}
+
 // After "<".
 TXMLTokenType TXMLScaner::ScanMarkupOpening() {
     int next = Peek();

@@ -95,6 +95,17 @@ public:
     //   ttCloseTagNoContent (ttNone when nothing was taken).
     bool TakePlainAttribute(uint64_t& nameAt, size_t& nameLength, uint64_t& valueAt, size_t& valueLength);
     TXMLTokenType TakeTagEnd();
+    // Fast path for the start of a node, between markup only, with the same
+    // rule of consuming all or nothing. Gives
+    //   ttOpenTag     "<name" taken, the name being the current token (ttName),
+    //                 the scanner inside the tag;
+    //   ttOpenEndTag  a whole "</name>" taken, the name being the current token;
+    //   ttText        a text taken that runs up to "<" without an entity or a
+    //                 line feed and does not start with white space;
+    //   ttNone        nothing taken.
+    // End tags and texts are taken only when insideElement is set: outside
+    // every element they are errors, which the general path reports.
+    TXMLTokenType TakePlainOpening(bool insideElement);
 
     int64_t TokenLine() const { return tokenLine_; }
     int64_t TokenPosition() const { return tokenPosition_; }
@@ -127,6 +138,9 @@ private:
         return c;
     }
     void TakeCount(size_t count);
+    // Consumes count bytes that hold no line feed; the taken token's text is
+    // [textAt, textAt + textLength) of the buffer.
+    void TakePlainToken(TXMLTokenType type, size_t count, size_t textAt, size_t textLength);
     // Takes bytes up to the first for which stop(byte) holds; true when the
     // input ended first. Bytes go to the built text when one is being built.
     template <typename Stop>

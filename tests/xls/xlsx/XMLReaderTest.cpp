@@ -130,6 +130,23 @@ TEST(XMLReaderNodes, WhiteSpaceAndText) {
     }
 }
 
+// Line and position after each node, read whole (where plain nodes are taken
+// in one step) and one byte at a time (where they never are): the position
+// counts the bytes of the line up to the end of the node's markup.
+TEST(XMLReaderNodes, PositionsAfterEachNode) {
+    const std::string input = "<a x=\"1\"><b>text</b><c/>tail\n<d k='v'>x&amp;y</d></a>";
+    const std::vector<std::pair<int64_t, int64_t>> expected = {
+        {1, 9}, {1, 12}, {1, 16}, {1, 20}, {1, 24}, {2, 0}, {2, 9}, {2, 16}, {2, 20}, {2, 24},
+    };
+    for (size_t chunk : {size_t(1) << 20, size_t(1)}) {
+        TChunkedStream stream(input, chunk);
+        TXMLReader reader(stream);
+        std::vector<std::pair<int64_t, int64_t>> seen;
+        while (reader.Next()) seen.emplace_back(reader.Line(), reader.Position());
+        EXPECT_EQ(seen, expected) << "chunk " << chunk;
+    }
+}
+
 TEST(XMLReaderNodes, ByteOrderMark) {
     EXPECT_EQ(TraceAllWays("\xEF\xBB\xBF<a>x</a>"), "S:a@0\nT:@1[x]\nE:a@0\n");
     EXPECT_EQ(ErrorOf("\xEF\xBB\xBF<a x>"), ErrorOf("<a x>"));  // positions ignore the mark
