@@ -6,4 +6,5 @@ korvel_add_test(platform_tests
     ${CMAKE_SOURCE_DIR}/tests/platform/FileSystemTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/FileBytesTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/BulkMemoryTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/platform/ReadAheadStreamTest.cpp
   LIBS korvel_platform)

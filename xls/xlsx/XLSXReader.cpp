@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/ReadAheadStream.h"
 #include "xls/model/XLSStyles.h"
 #include "xls/model/XLSWorkbook.h"
 #include "xls/model/XLSWorksheet.h"
@@ -24,6 +25,8 @@ const std::string kSharedStringsPart = "/xl/sharedStrings.xml";
 const std::string kStylesPart = "/xl/styles.xml";
 // Sheet positions are 16-bit in the model (as in the BIFF reader).
 constexpr size_t kMaxSheets = 0x7FFF;
+// Parts from this size on are read ahead on a helper thread.
+constexpr int64_t kReadAheadPartSize = 1 << 20;
 // Room reserved ahead for the shared strings, whatever uniqueCount claims.
 constexpr int64_t kMaxReservedStrings = 1 << 16;
 
@@ -85,6 +88,10 @@ TXMLReader& TXLSXReader::OpenPart(const std::string& name) {
     if (part_) throw EXLSXReaderError(kXLSXTextSecondReader);
     std::unique_ptr<TStream> stream = file_.OpenEntry(name);
     if (!stream) throw EXLSXReaderError(kXLSXTextOpenPrefix + name);
+    // A large part (a long worksheet) is inflated and checked on a helper
+    // thread while its XML is read. Only one part is open at a time, so the
+    // archive's stream is the helper's until the part is closed.
+    if (stream->Size() >= kReadAheadPartSize) stream = std::make_unique<TReadAheadStream>(std::move(stream));
     part_ = std::make_unique<TXMLReader>(std::move(stream));
     return *part_;
 }

@@ -3,6 +3,8 @@
 // damage fails the read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/xls/xlsx/ReaderTestPackage.h"
 #include "xls/model/XLSRange.h"
 #include "xls/model/XLSStyles.h"
@@ -340,6 +342,42 @@ TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
         EXPECT_EQ(CellAt(workbook, 2000, 1), Variant(2000.0)) << method;
         EXPECT_EQ(CellAt(workbook, 2000, 2), Variant(u"text 2000")) << method;
     }
+}
+
+// A worksheet part of more than a mebibyte is read ahead on a helper thread:
+// it reads the same, stored or deflated, and damage to it is still reported.
+TEST(XLSXReaderSheets, LargePartsReadTheSameAndReportDamage) {
+    std::string rows;
+    for (int r = 1; r <= 16000; ++r)
+        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" + std::to_string(r) +
+                "</v></c><c r=\"B" + std::to_string(r) + "\" t=\"inlineStr\"><is><t>camera " + std::to_string(r) +
+                "</t></is></c></row>";
+    ASSERT_GT(rows.size(), size_t(1) << 20);
+    for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
+        TestPackage package = OneSheet(rows);
+        package.method = method;
+        TXLSWorkbook workbook;
+        std::string failure;
+        ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook, &failure), 1) << failure;
+        EXPECT_EQ(workbook.Sheets().Items(1)->CellHeap().CellCount(), 32000u) << method;
+        EXPECT_EQ(CellAt(workbook, 12345, 1), Variant(12345.0)) << method;
+        EXPECT_EQ(CellAt(workbook, 16000, 2), Variant(u"camera 16000")) << method;
+    }
+    // One digit changed in the stored part: the XML stays well formed, only
+    // the CRC-32 at its end tells.
+    std::vector<uint8_t> bytes = [&] {
+        TestPackage package = OneSheet(rows);
+        package.method = 0;
+        return package.Bytes();
+    }();
+    const std::string value = "<v>9999</v>";
+    auto at = std::search(bytes.begin(), bytes.end(), value.begin(), value.end());
+    ASSERT_NE(at, bytes.end());
+    at[3] = '8';
+    TXLSWorkbook workbook;
+    std::string failure;
+    EXPECT_EQ(ReadPackageBytes(bytes, workbook, &failure), kXLSXReadFailed);
+    EXPECT_EQ(failure.rfind("Damaged zip entry", 0), 0u) << failure;
 }
 
 TEST(XLSXReaderFailures, DamageThatStopsTheRead) {
