@@ -51,7 +51,10 @@ TXLSXElement ElementCode(std::string_view name) {
 void ThrowUnexpectedEOF() { throw EXLSXReaderError(kXLSXTextUnexpectedEOF); }
 
 int64_t OptionalInt(const TXMLReader& reader, std::string_view name, int64_t fallback) {
-    const TXMLAttribute* attribute = reader.FindAttribute(name);
+    return AttributeInt(reader.FindAttribute(name), fallback);
+}
+
+int64_t AttributeInt(const TXMLAttribute* attribute, int64_t fallback) {
     int64_t value = 0;
     if (attribute != nullptr && ParseXmlInt(attribute->Value, value)) return value;
     // Some writers put a number with a fraction ("2.0") where an integer belongs.

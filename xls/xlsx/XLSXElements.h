@@ -38,6 +38,8 @@ std::string_view LocalName(std::string_view name);
 //   Required*: throw "Current tag doesn't have attributes" when the tag has
 //   none, and "Attribute "NAME" not found" when that one is missing.
 int64_t OptionalInt(const TXMLReader& reader, std::string_view name, int64_t fallback);
+// OptionalInt's rule for an attribute already found (nullptr: none).
+int64_t AttributeInt(const TXMLAttribute* attribute, int64_t fallback);
 double OptionalDouble(const TXMLReader& reader, std::string_view name, double fallback);
 // True for "1" and "true".
 bool OptionalBool(const TXMLReader& reader, std::string_view name, bool fallback);

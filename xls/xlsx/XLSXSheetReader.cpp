@@ -127,16 +127,29 @@ int32_t TXLSXSheetReader::RowColumnXF(int64_t style) const {
 }
 
 void TXLSXSheetReader::ReadCell(TXMLReader& reader) {
+    // One pass over the attributes rather than a search for each; the first
+    // of a name counts, as with FindAttribute.
+    const TXMLAttribute* r = nullptr;
+    const TXMLAttribute* s = nullptr;
+    const TXMLAttribute* typeAttribute = nullptr;
+    for (size_t i = 0; i < reader.AttributeCount(); ++i) {
+        const TXMLAttribute& attribute = reader.Attribute(i);
+        if (attribute.Name.size() != 1) continue;
+        const TXMLAttribute** slot = attribute.Name[0] == 'r'   ? &r
+                                     : attribute.Name[0] == 's' ? &s
+                                     : attribute.Name[0] == 't' ? &typeAttribute
+                                                                : nullptr;
+        if (slot != nullptr && *slot == nullptr) *slot = &attribute;
+    }
     TXLSXCellPos pos;
-    const TXMLAttribute* r = reader.FindAttribute("r");
     if (r == nullptr || !ParseCellReference(r->Value, pos)) {
         pos.Row = row_;
         pos.Col = lastCol_ + 1;
     }
     lastCol_ = pos.Col;
-    const int64_t style = OptionalInt(reader, "s", 0);
+    const int64_t style = AttributeInt(s, 0);
     const int32_t xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, settings_.StyleXFMaximum) : 0;
-    const std::string_view t = OptionalText(reader, "t", "n");
+    const std::string_view t = typeAttribute != nullptr ? typeAttribute->Value : std::string_view("n");
     const TCellType type = t == "n"           ? TCellType::Number
                            : t == "s"         ? TCellType::Shared
                            : t == "str"       ? TCellType::Text
