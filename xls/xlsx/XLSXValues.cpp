@@ -1,6 +1,8 @@
 #include "xls/xlsx/XLSXValues.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <cmath>
 #include <limits>
 
@@ -195,6 +197,13 @@ bool ParseIsoDate(std::string_view text, double& days) {
 void AppendUtf8AsUtf16(std::string_view utf8, std::u16string& out) {
     const size_t n = utf8.size();
     size_t i = 0;
+    // The ASCII run at the start (often the whole text) is widened in one go.
+    while (i < n && static_cast<uint8_t>(utf8[i]) < 0x80) ++i;
+    if (i > 0) {
+        const size_t at = out.size();
+        out.resize(at + i);
+        std::copy(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(i), out.begin() + static_cast<std::ptrdiff_t>(at));
+    }
     while (i < n) {
         const uint8_t c = static_cast<uint8_t>(utf8[i]);
         if (c < 0x80) {

@@ -128,6 +128,9 @@ TEST(XLSXValues, Utf8AppendsAsUtf16) {
     std::u16string out = u"'";
     AppendUtf8AsUtf16("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", out);  // a é € 😀
     EXPECT_EQ(out, u"'a\u00E9\u20AC\U0001F600");
+    std::u16string name(1, u'\'');
+    AppendUtf8AsUtf16("cam-000123 \xC3\xA9t\xC3\xA9 ok", name);  // an ASCII run, then more
+    EXPECT_EQ(name, u"'cam-000123 \u00E9t\u00E9 ok");
     out.clear();
     // A lone continuation byte, a cut sequence, an overlong form and an encoded surrogate.
     AppendUtf8AsUtf16("\x80x\xE2\x82", out);
