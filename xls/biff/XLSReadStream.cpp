@@ -89,11 +89,11 @@ int32_t TXLSReadStream::OpenCompound(std::shared_ptr<const void> owner, std::spa
         source_ = std::move(owner);
     } else {
         try {
-            stream->ReadAll(buffer_);
+            stream->CopyAll(TakeOwnRoom(static_cast<size_t>(stream->Size())));
         } catch (const std::bad_alloc&) {
             return kXLSReadNoRecordStream;
         }
-        records_ = buffer_;
+        records_ = own_;
     }
     for (const char16_t* name : {u"_VBA_PROJECT_CUR", u"_VBA_PROJECT"}) {
         auto storage = std::make_unique<TXLSFileStorage>(name);
@@ -118,9 +118,19 @@ int32_t TXLSReadStream::OpenPlain(std::shared_ptr<const void> owner, std::span<c
 }
 
 void TXLSReadStream::MakeWritable() {
-    if (records_.data() == buffer_.data()) return;
-    buffer_.assign(records_.begin(), records_.end());
-    records_ = buffer_;
+    if (records_.empty() || records_.data() == own_.data()) return;
+    const std::span<const uint8_t> from = records_;
+    std::memcpy(TakeOwnRoom(from.size()), from.data(), from.size());
+    records_ = own_;
+}
+
+uint8_t* TXLSReadStream::TakeOwnRoom(size_t size) {
+    own_ = {};
+    copy_.reset();
+    if (size == 0) return nullptr;
+    copy_ = std::make_unique<TBulkMemory>(size, size >= kBulkLargePage);
+    own_ = {static_cast<uint8_t*>(copy_->Data()), size};
+    return own_.data();
 }
 
 int32_t TXLSReadStream::ReadHeader(uint16_t& id, uint16_t& size) {
@@ -168,7 +178,7 @@ int32_t TXLSReadStream::StartDecryption(std::span<const uint8_t> filePassBody) {
     } catch (const std::bad_alloc&) {
         return kXLSReadFailed;
     }
-    decryption_ = std::make_unique<TXLSBackgroundDecryption>(std::move(decrypter), buffer_.data(), buffer_.size(), next_);
+    decryption_ = std::make_unique<TXLSBackgroundDecryption>(std::move(decrypter), own_.data(), own_.size(), next_);
     return kXLSReadOk;
 }
 
@@ -181,7 +191,8 @@ std::unique_ptr<TXLSFileItem> TXLSReadStream::TakeKeptPart(const std::u16string&
 void TXLSReadStream::CloseWorkbookStream() {
     decryption_.reset();
     records_ = {};
-    std::vector<uint8_t>().swap(buffer_);
+    own_ = {};
+    copy_.reset();
     source_.reset();
     next_ = 0;
     position_ = 0;

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BulkMemory.h"
 #include "xls/biff/XLSBackgroundDecryption.h"
 #include "xls/storage/XLSFileItem.h"
 
@@ -89,16 +90,20 @@ private:
     int32_t OpenPlain(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
     // Decryption writes into the record bytes: makes them the stream's own.
     void MakeWritable();
+    // Room of the stream's own for size bytes, in bulk memory: a long stream
+    // is copied into large pages made present at once. Throws std::bad_alloc.
+    uint8_t* TakeOwnRoom(size_t size);
 
     std::u16string password_;
     std::shared_ptr<const void> source_;  // keeps the file's bytes alive
-    std::vector<uint8_t> buffer_;         // the record bytes when copied
-    std::span<const uint8_t> records_;    // the record stream: in the file or in buffer_
+    std::unique_ptr<TBulkMemory> copy_;  // the record bytes when copied
+    std::span<uint8_t> own_;              // those bytes
+    std::span<const uint8_t> records_;    // the record stream: in the file or in own_
     size_t next_ = 0;            // offset of the next unread byte in records_
     uint32_t position_ = 0;
     uint16_t lastId_ = 0;
     bool compound_ = false;
-    std::unique_ptr<TXLSBackgroundDecryption> decryption_;  // before buffer_ dies, it stops
+    std::unique_ptr<TXLSBackgroundDecryption> decryption_;  // before copy_ dies, it stops
     std::vector<std::unique_ptr<TXLSFileItem>> keptParts_;
 };
 

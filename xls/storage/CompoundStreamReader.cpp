@@ -45,8 +45,11 @@ int64_t TCompoundStreamReader::Seek(int64_t offset, SeekOrigin origin) {
 
 void TCompoundStreamReader::ReadAll(std::vector<uint8_t>& out) const {
     out.resize(size_);
-    for (const TStreamSegment& seg : segments_)
-        std::memcpy(out.data() + seg.StreamOffset, data_ + seg.FileOffset, seg.Length);
+    CopyAll(out.data());
+}
+
+void TCompoundStreamReader::CopyAll(uint8_t* out) const {
+    for (const TStreamSegment& seg : segments_) std::memcpy(out + seg.StreamOffset, data_ + seg.FileOffset, seg.Length);
 }
 
 }  // namespace korvel

@@ -39,6 +39,8 @@ public:
 
     // Copies the whole stream into out (resized to the stream size); the position is kept.
     void ReadAll(std::vector<uint8_t>& out) const;
+    // Copies the whole stream to out, which has room for Size() bytes; the position is kept.
+    void CopyAll(uint8_t* out) const;
     // The whole stream as a view into the document when its bytes lie there
     // in one piece (true), valid while the document's bytes live.
     bool ContiguousView(std::span<const uint8_t>& out) const;
