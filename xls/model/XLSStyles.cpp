@@ -89,13 +89,6 @@ void TXLSStyleXFs::Reset() {
     prepared_ = false;
 }
 
-int32_t TXLSStyleXFs::Count() const { return static_cast<int32_t>(xfs_.size()); }
-
-void TXLSStyleXFs::MoveUse(int32_t fromXF, int32_t toXF) {
-    if (fromXF > 0 && fromXF < Count() && uses_[fromXF] > 0) --uses_[fromXF];
-    if (toXF > 0 && toXF < Count()) ++uses_[toXF];
-}
-
 int32_t TXLSStyleXFs::UseCount(int32_t xf) const { return Valid(xf) ? uses_[xf] : 0; }
 
 int32_t TXLSStyleXFs::AddXF(const TXLSStyleXF& xf) {

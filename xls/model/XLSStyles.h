@@ -57,11 +57,15 @@ public:
 
     TXLSStyleXFs();                      // the default set
     void Reset();                        // back to the default set (workbook Clear)
-    int32_t Count() const;               // number of XF entries
+    int32_t Count() const { return static_cast<int32_t>(xfs_.size()); }  // number of XF entries
 
     // One use of a cell (row, column) format moves from XF fromXF to XF toXF;
-    // 0 or an out-of-range id on either side means none.
-    void MoveUse(int32_t fromXF, int32_t toXF);
+    // 0 or an out-of-range id on either side means none. Inline: every cell
+    // a reader makes moves one.
+    void MoveUse(int32_t fromXF, int32_t toXF) {
+        if (fromXF > 0 && fromXF < Count() && uses_[static_cast<size_t>(fromXF)] > 0) --uses_[static_cast<size_t>(fromXF)];
+        if (toXF > 0 && toXF < Count()) ++uses_[static_cast<size_t>(toXF)];
+    }
     int32_t UseCount(int32_t xf) const;
     // Id of an XF equal to xf except for the wrap flag = wrap: xf itself when
     // it already has that flag, else an equal cell XF found or appended. An
