@@ -36,11 +36,6 @@ const TXMLAttribute& RequiredAttribute(const TXMLReader& reader, std::string_vie
 
 }  // namespace
 
-std::string_view LocalName(std::string_view name) {
-    const size_t colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
 TXLSXElement ElementCode(std::string_view name) {
     name = LocalName(name);
     for (const auto& [elementName, code] : kElementCodes)

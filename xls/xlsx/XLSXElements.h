@@ -30,7 +30,12 @@ enum class TXLSXElement : int32_t {
 // The code of an element name (prefix ignored); None for names without one.
 TXLSXElement ElementCode(std::string_view name);
 // The name without its namespace prefix.
-std::string_view LocalName(std::string_view name);
+inline std::string_view LocalName(std::string_view name) {
+    // Names are short: a plain loop beats a library search call per element.
+    for (size_t i = 0; i < name.size(); ++i)
+        if (name[i] == ':') return name.substr(i + 1);
+    return name;
+}
 
 // Attribute helpers; all read the current start tag.
 //   Optional*: the default when the tag has no such attribute (or, for the
