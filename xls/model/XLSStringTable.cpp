@@ -24,9 +24,16 @@ TXLSStringTable::TXLSStringTable() : buckets_(kInitialBuckets, 0) {}
 
 TXLSStringTable::~TXLSStringTable() = default;
 
+// h = h * 33 + unit over the text, taken four units at a time: the four
+// products do not wait for each other, while the plain loop waits for one
+// multiplication per unit. The result is the same.
 uint32_t TXLSStringTable::HashOf(std::u16string_view text) {
+    constexpr uint32_t k33p2 = 33 * 33, k33p3 = 33 * 33 * 33, k33p4 = 33 * 33 * 33 * 33;
     uint32_t h = 0;
-    for (char16_t unit : text) h = h * 33 + unit;
+    size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4)
+        h = h * k33p4 + text[i] * k33p3 + text[i + 1] * k33p2 + text[i + 2] * 33u + text[i + 3];
+    for (; i < text.size(); ++i) h = h * 33 + text[i];
     return h + (h >> 5);
 }
 
