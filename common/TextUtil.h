@@ -26,4 +26,12 @@ std::u16string_view TrimControlAndBlank(std::u16string_view text);
 // Widens ASCII / narrows for tests and fixed names (no code page involved).
 std::u16string AsciiToUtf16(std::string_view ascii);
 
+// True when text holds a line feed. Without an early exit the loop
+// vectorises; the texts of cells rarely hold one.
+inline bool HasLineFeed(std::u16string_view text) {
+    bool found = false;
+    for (char16_t unit : text) found |= unit == u'\n';
+    return found;
+}
+
 }  // namespace korvel

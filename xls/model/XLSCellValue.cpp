@@ -1,6 +1,7 @@
 // The rules between variants and stored cell contents.
 #include <cmath>
 
+#include "common/TextUtil.h"
 #include "platform/CodePage.h"
 #include "xls/model/XLSFormula.h"
 #include "xls/model/XLSStringTable.h"
@@ -47,7 +48,7 @@ void IXLSWorksheet::SetText(TXLSCellRef& cell, std::u16string_view text) {
         return;
     }
     if (text.front() == u'\'') text.remove_prefix(1);
-    if (text.find(u'\n') != std::u16string_view::npos) {
+    if (HasLineFeed(text)) {
         const int32_t row = cell.Row, col = cell.Column;
         SetCellWrapText(row, col, true);
     }

@@ -4,6 +4,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "common/TextUtil.h"
+
 namespace korvel {
 
 namespace {
@@ -11,13 +13,6 @@ constexpr uint32_t kInitialBuckets = 8;
 // Entries are freed only when this many lie unused beyond the highest id, so
 // adding and removing at the end does not allocate on every call.
 constexpr int32_t kReleaseSlack = 150;
-
-// Without an early exit the loop vectorises; most texts have no line feed.
-bool HasLineFeed(std::u16string_view text) {
-    bool found = false;
-    for (char16_t unit : text) found |= unit == u'\n';
-    return found;
-}
 }  // namespace
 
 TXLSStringTable::TXLSStringTable() : buckets_(kInitialBuckets, 0) {}
