@@ -34,6 +34,7 @@ public:
         if (reads_) ++*reads_;
         if (pos_ >= failAt_) throw std::runtime_error("source broke");
         size_t n = std::min({count, step_, bytes_.size() - pos_, failAt_ - pos_});
+        if (n == 0) return 0;  // an empty source has no bytes to copy from
         std::memcpy(buffer, bytes_.data() + pos_, n);
         pos_ += n;
         return n;
