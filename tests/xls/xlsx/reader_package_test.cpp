@@ -29,6 +29,18 @@ TestPackage OneSheet(const std::string& data) {
     return package;
 }
 
+// Rows 1 .. count, each with its number in A and the inline text
+// "<prefix> <number>" in B.
+std::string NumberAndTextRows(int count, const std::string& prefix) {
+    std::string rows;
+    for (int r = 1; r <= count; ++r) {
+        const std::string n = std::to_string(r);
+        rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c><c r=\"B" + n +
+                "\" t=\"inlineStr\"><is><t>" + prefix + " " + n + "</t></is></c></row>";
+    }
+    return rows;
+}
+
 TEST(XLSXReaderCells, NumbersWithoutSharedStrings) {
     TXLSWorkbook workbook;
     ASSERT_EQ(ReadPackageBytes(OneSheet(R"(<row r="3"><c r="$C$3"><v>1.5</v></c><c r="D3" t="n"><v>-2E3</v></c></row>)").Bytes(), workbook), 1);
@@ -327,10 +339,7 @@ TEST(XLSXReaderSheets, PrefixedElementsAbsoluteTargetsAndPartsUnderOtherNames) {
 }
 
 TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
-    std::string rows;
-    for (int r = 1; r <= 2000; ++r)
-        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" + std::to_string(r) +
-                "</v></c><c r=\"B" + std::to_string(r) + "\" t=\"inlineStr\"><is><t>text " + std::to_string(r) + "</t></is></c></row>";
+    const std::string rows = NumberAndTextRows(2000, "text");
     for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
         TestPackage package = OneSheet(rows);
         package.dataDescriptors = true;
@@ -347,11 +356,7 @@ TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
 // A worksheet part of more than a mebibyte is read ahead on a helper thread:
 // it reads the same, stored or deflated, and damage to it is still reported.
 TEST(XLSXReaderSheets, LargePartsReadTheSameAndReportDamage) {
-    std::string rows;
-    for (int r = 1; r <= 16000; ++r)
-        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" + std::to_string(r) +
-                "</v></c><c r=\"B" + std::to_string(r) + "\" t=\"inlineStr\"><is><t>camera " + std::to_string(r) +
-                "</t></is></c></row>";
+    const std::string rows = NumberAndTextRows(16000, "camera");
     ASSERT_GT(rows.size(), size_t(1) << 20);
     for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
         TestPackage package = OneSheet(rows);
