@@ -7,4 +7,5 @@ korvel_add_test(platform_tests
     ${CMAKE_SOURCE_DIR}/tests/platform/FileBytesTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/BulkMemoryTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/platform/ReadAheadStreamTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/platform/BlockPipeTest.cpp
   LIBS korvel_platform)

@@ -103,6 +103,14 @@ void IXLSWorksheet::SetCellSharedText(int32_t row, int32_t col, const TXLSShared
     strings.AddReference(text.Id);
 }
 
+void IXLSWorksheet::SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text) {
+    TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
+    if (cell.IsMergeCovered()) return;
+    ReleaseContent(cell);
+    if (HasLineFeed(text)) SetCellWrapText(row, col, true);
+    StoreSharedText(cell, text);
+}
+
 Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
     TXLSCellRef* cell = heap_.FindCell(row, col);
     if (cell == nullptr || cell->IsMergeCovered()) return Variant::Null();

@@ -85,6 +85,10 @@ public:
     // with an apostrophe): a new cell takes one more reference to the id
     // without looking the text up. Does not bump the change stamp.
     void SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text);
+    // Stores text taken literally: the result of SetCellValue for the text
+    // with a leading apostrophe, without building that variant. Does not
+    // bump the change stamp.
+    void SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text);
     // The value of one cell: null when absent, blank or covered by a merge.
     Variant GetCellValue(int32_t row, int32_t col);
 

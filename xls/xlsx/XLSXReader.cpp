@@ -25,7 +25,8 @@ const std::string kSharedStringsPart = "/xl/sharedStrings.xml";
 const std::string kStylesPart = "/xl/styles.xml";
 // Sheet positions are 16-bit in the model (as in the BIFF reader).
 constexpr size_t kMaxSheets = 0x7FFF;
-// Parts from this size on are read ahead on a helper thread.
+// Parts from this size on are read ahead on a helper thread (and a
+// worksheet's cells parsed on another).
 constexpr int64_t kReadAheadPartSize = 1 << 20;
 // Room reserved ahead for the shared strings, whatever uniqueCount claims.
 constexpr int64_t kMaxReservedStrings = 1 << 16;
@@ -91,7 +92,8 @@ TXMLReader& TXLSXReader::OpenPart(const std::string& name) {
     // A large part (a long worksheet) is inflated and checked on a helper
     // thread while its XML is read. Only one part is open at a time, so the
     // archive's stream is the helper's until the part is closed.
-    if (stream->Size() >= kReadAheadPartSize) stream = std::make_unique<TReadAheadStream>(std::move(stream));
+    partIsLarge_ = stream->Size() >= kReadAheadPartSize;
+    if (partIsLarge_) stream = std::make_unique<TReadAheadStream>(std::move(stream));
     part_ = std::make_unique<TXMLReader>(std::move(stream));
     return *part_;
 }
@@ -222,8 +224,12 @@ void TXLSXReader::ReadWorksheets() {
         const TXLSXRelation* relation = relations_.Find(entry.RelationId);
         IXLSWorksheet* sheet = workbook_->Sheets().Items(entry.Position);
         if (relation == nullptr || sheet == nullptr) continue;
+        TXMLReader& part = OpenPart(WorkbookPartName(relation->Target));
+        // A large sheet's XML is parsed on a helper thread too, beside the
+        // storing of its cells.
+        settings.ParseAside = partIsLarge_;
         TXLSXSheetReader reader(*sheet, settings);
-        reader.Read(OpenPart(WorkbookPartName(relation->Target)));
+        reader.Read(part);
         formulaCount_ += reader.FormulaCount();
         ClosePart();
     }

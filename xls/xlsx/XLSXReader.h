@@ -93,6 +93,7 @@ private:
     TXLSWorkbook* workbook_;
     TXLSXFileReader file_;
     std::unique_ptr<TXMLReader> part_;
+    bool partIsLarge_ = false;  // the open part is read ahead
     TXLSXRelations relations_;
     std::vector<TSheetEntry> sheets_;
     std::vector<TXLSSharedStringRef> sharedStrings_;  // one reference held to each

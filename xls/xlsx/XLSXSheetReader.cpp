@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/BlockPipe.h"
 #include "xls/model/XLSRange.h"
 #include "xls/model/XLSStyles.h"
 #include "xls/model/XLSWorkbook.h"
 #include "xls/model/XLSWorksheet.h"
 #include "xls/xlsx/XLSXElements.h"
+#include "xls/xlsx/XLSXSheetDataParser.h"
 #include "xls/xlsx/XLSXStyles.h"
 #include "xls/xlsx/XLSXValues.h"
 #include "xls/xlsx/XMLReader.h"
@@ -18,7 +20,6 @@ namespace {
 
 // Days between the 1904 and the 1900 date systems' day 0.
 constexpr double kDate1904Offset = 1462;
-constexpr int32_t kMaxRow = TXLSRange::kMaxRow;
 constexpr int32_t kMaxColumn = TXLSRange::kMaxColumn;
 // Column settings a sheet may make in all: a few times every column, so
 // that a part repeating wide `col` ranges cannot keep the reader busy.
@@ -26,20 +27,12 @@ constexpr int64_t kMaxColumnAssignments = 16 * (kMaxColumn + 1);
 constexpr double kTwipsPerPoint = 20;
 constexpr double kWidthUnitsPerCharacter = 256;
 
-// The cell's text variant, reused: its string is rewritten in place (the
-// variant object itself is not const, so this is well defined).
-std::u16string& TextOf(Variant& variant) { return const_cast<std::u16string&>(variant.AsWide()); }
-
 uint16_t ToUnit16(double value) { return static_cast<uint16_t>(std::clamp(std::lround(value), 0L, 0x7FFFL)); }
 
 }  // namespace
 
 TXLSXSheetReader::TXLSXSheetReader(IXLSWorksheet& sheet, const TXLSXSheetSettings& settings)
-    : sheet_(sheet), workbook_(sheet.Workbook()), settings_(settings), text_(std::u16string(u"'")),
-      emptyText_(std::u16string(u"'")) {
-    value_.reserve(256);
-    TextOf(text_).reserve(256);
-}
+    : sheet_(sheet), workbook_(sheet.Workbook()), settings_(settings) {}
 
 void TXLSXSheetReader::Read(TXMLReader& reader) {
     bool have = reader.Next();
@@ -75,170 +68,80 @@ void TXLSXSheetReader::Read(TXMLReader& reader) {
 }
 
 void TXLSXSheetReader::ReadSheetData(TXMLReader& reader) {
-    row_ = -1;
-    ForEachChild(reader, [&] {
-        if (LocalName(reader.Name()) != "row") return TXLSXChildAction::Skip;
-        ReadRow(reader);
-        return TXLSXChildAction::Continue;
-    });
+    const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
+    TXLSXSheetDataParser parser(strings != nullptr ? strings->size() : 0, settings_.StyleXFMaximum);
+    // The parser touches only the reader and its blocks; the model is
+    // changed here alone, in the order the part gives.
+    RunBlockPipe<TXLSXCellOpBlock>(
+        settings_.ParseAside,
+        [&](const TXLSXSheetDataParser::TPut& put, std::unique_ptr<TXLSXCellOpBlock>& block) {
+            parser.Read(reader, put, block);
+        },
+        [&](const TXLSXCellOpBlock& block) { Store(block); });
+    formulaCount_ += parser.FormulaCount();
 }
 
-void TXLSXSheetReader::ReadRow(TXMLReader& reader) {
-    int64_t number = 0;
-    const TXMLAttribute* r = reader.FindAttribute("r");
-    const bool numbered = r != nullptr && ParseXmlInt(r->Value, number) && number >= 1 && number <= kMaxRow + 1;
-    const int64_t row = numbered ? number - 1 : int64_t{row_} + 1;
-    if (row > kMaxRow) {
-        // Beyond the model: neither the row nor its cells can be kept.
-        row_ = kMaxRow + 1;
-        return;
+void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
+    const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
+    for (const TXLSXCellOp& op : block.ops) {
+        if (op.Kind == TXLSXCellOpKind::RowSettings) {
+            StoreRowSettings(op);
+            continue;
+        }
+        sheet_.SetCellXF(op.Row, op.Col, op.XF);
+        switch (op.Kind) {
+        case TXLSXCellOpKind::Format:
+        case TXLSXCellOpKind::RowSettings:
+            continue;
+        case TXLSXCellOpKind::Number:
+            StoreNumber(op);
+            break;
+        case TXLSXCellOpKind::Boolean:
+            sheet_.SetCellValue(op.Row, op.Col, Variant(op.Number != 0));
+            break;
+        case TXLSXCellOpKind::SharedText:
+            // The parser checked the index against the table's size.
+            sheet_.SetCellSharedText(op.Row, op.Col, (*strings)[static_cast<size_t>(op.Index)]);
+            break;
+        case TXLSXCellOpKind::EmptyText:
+            sheet_.SetCellLiteralText(op.Row, op.Col, {});
+            break;
+        case TXLSXCellOpKind::Text:
+            sheet_.SetCellLiteralText(op.Row, op.Col, std::u16string_view(block.texts).substr(op.TextStart, op.TextLength));
+            break;
+        case TXLSXCellOpKind::Date:
+            sheet_.SetCellValue(op.Row, op.Col, Variant::Date(op.Number));
+            break;
+        }
+        workbook_.BumpChangeStamp();
     }
-    row_ = static_cast<int32_t>(row);
-    lastCol_ = -1;
-    ReadRowSettings(reader, row_);
-    ForEachChild(reader, [&] {
-        if (LocalName(reader.Name()) != "c") return TXLSXChildAction::Skip;
-        ReadCell(reader);
-        return TXLSXChildAction::Continue;
-    });
 }
 
-void TXLSXSheetReader::ReadRowSettings(const TXMLReader& reader, int32_t row) {
-    const double height = OptionalDouble(reader, "ht", -1);
-    const bool customHeight = OptionalBool(reader, "customHeight", false);
-    const bool customFormat = OptionalBool(reader, "customFormat", false);
-    const bool hidden = OptionalBool(reader, "hidden", false);
-    const int64_t level = OptionalInt(reader, "outlineLevel", 0);
-    // Rows that only hold cells need no settings of their own.
-    if (height <= 0 && !customHeight && !customFormat && !hidden && level <= 0) return;
-    TXLSRowInfo& info = sheet_.Rows().GetOrCreate(row);
-    if (height > 0) {
-        info.Height = ToUnit16(height * kTwipsPerPoint);
-        info.HeightSet = customHeight;
-        info.CustomHeight = customHeight;
+void TXLSXSheetReader::StoreRowSettings(const TXLSXCellOp& op) {
+    TXLSRowInfo& info = sheet_.Rows().GetOrCreate(op.Row);
+    if ((op.Flags & kRowHeightGiven) != 0) {
+        const bool custom = (op.Flags & kRowCustomHeight) != 0;
+        info.Height = op.Height;
+        info.HeightSet = custom;
+        info.CustomHeight = custom;
     }
-    info.Hidden = hidden;
-    info.OutlineLevel = static_cast<uint8_t>(std::clamp<int64_t>(level, 0, 7));
-    if (customFormat) sheet_.SetRowFormat(row, RowColumnXF(OptionalInt(reader, "s", 0)));
+    info.Hidden = (op.Flags & kRowHidden) != 0;
+    info.OutlineLevel = op.OutlineLevel;
+    if ((op.Flags & kRowCustomFormat) != 0) sheet_.SetRowFormat(op.Row, op.XF);
+}
+
+void TXLSXSheetReader::StoreNumber(const TXLSXCellOp& op) {
+    double value = op.Number;
+    if (settings_.Date1904) {
+        // The model holds every date in the 1900 system.
+        const int32_t decisive = op.XF != 0 ? op.XF : sheet_.CellXF(op.Row, op.Col);
+        if (workbook_.Styles().IsDateFormat(decisive)) value += kDate1904Offset;
+    }
+    sheet_.SetCellValue(op.Row, op.Col, Variant(value));
 }
 
 int32_t TXLSXSheetReader::RowColumnXF(int64_t style) const {
     return style >= 0 && style <= kXLSXMaxXFIndex ? CellXFEntryId(style, settings_.StyleXFMaximum) : kDefaultCellXF;
-}
-
-void TXLSXSheetReader::ReadCell(TXMLReader& reader) {
-    // One pass over the attributes rather than a search for each; the first
-    // of a name counts, as with FindAttribute.
-    const TXMLAttribute* r = nullptr;
-    const TXMLAttribute* s = nullptr;
-    const TXMLAttribute* typeAttribute = nullptr;
-    for (size_t i = 0; i < reader.AttributeCount(); ++i) {
-        const TXMLAttribute& attribute = reader.Attribute(i);
-        if (attribute.Name.size() != 1) continue;
-        const TXMLAttribute** slot = attribute.Name[0] == 'r'   ? &r
-                                     : attribute.Name[0] == 's' ? &s
-                                     : attribute.Name[0] == 't' ? &typeAttribute
-                                                                : nullptr;
-        if (slot != nullptr && *slot == nullptr) *slot = &attribute;
-    }
-    TXLSXCellPos pos;
-    if (r == nullptr || !ParseCellReference(r->Value, pos)) {
-        pos.Row = row_;
-        pos.Col = lastCol_ + 1;
-    }
-    lastCol_ = pos.Col;
-    const int64_t style = AttributeInt(s, 0);
-    const int32_t xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, settings_.StyleXFMaximum) : 0;
-    const std::string_view t = typeAttribute != nullptr ? typeAttribute->Value : std::string_view("n");
-    const TCellType type = t == "n"           ? TCellType::Number
-                           : t == "s"         ? TCellType::Shared
-                           : t == "str"       ? TCellType::Text
-                           : t == "inlineStr" ? TCellType::InlineText
-                           : t == "b"         ? TCellType::Boolean
-                           : t == "d"         ? TCellType::Date
-                           : t == "e"         ? TCellType::Error
-                                              : TCellType::Unknown;
-    bool haveValue = false, inlineText = false, formula = false;
-    value_.clear();
-    ForEachChild(reader, [&] {
-        const std::string_view name = LocalName(reader.Name());
-        if (name == "v" && !inlineText) {
-            ReadTextBelow(reader, value_);
-            haveValue = true;
-            return TXLSXChildAction::Continue;
-        }
-        if (name == "is") {
-            // Phonetic runs are reading aids, not part of the text.
-            ReadTextBelow(reader, value_, "rPh");
-            haveValue = inlineText = true;
-            return TXLSXChildAction::Continue;
-        }
-        if (name == "f") formula = true;
-        return TXLSXChildAction::Skip;
-    });
-    if (formula) ++formulaCount_;
-    if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0) return;
-    sheet_.SetCellXF(pos.Row, pos.Col, xf);
-    if (haveValue) StoreValue(pos.Row, pos.Col, xf, type, inlineText);
-}
-
-void TXLSXSheetReader::StoreValue(int32_t row, int32_t col, int32_t xf, TCellType type, bool inlineText) {
-    if (inlineText) {
-        SetText(row, col, value_);
-        return;
-    }
-    double number = 0;
-    int64_t index = 0;
-    switch (type) {
-    case TCellType::Number:
-        if (ParseXmlDouble(value_, number)) SetNumber(row, col, xf, number);
-        break;
-    case TCellType::Boolean:
-        sheet_.SetCellValue(row, col, Variant(XmlTrue(value_)));
-        workbook_.BumpChangeStamp();
-        break;
-    case TCellType::Shared: {
-        if (!ParseXmlInt(value_, index)) break;
-        const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
-        if (strings != nullptr && index >= 0 && static_cast<uint64_t>(index) < strings->size())
-            sheet_.SetCellSharedText(row, col, (*strings)[static_cast<size_t>(index)]);
-        else
-            sheet_.SetCellValue(row, col, emptyText_);
-        workbook_.BumpChangeStamp();
-        break;
-    }
-    case TCellType::Text:
-    case TCellType::InlineText:
-        SetText(row, col, value_);
-        break;
-    case TCellType::Date:
-        if (ParseIsoDate(value_, number)) {
-            sheet_.SetCellValue(row, col, Variant::Date(number));
-            workbook_.BumpChangeStamp();
-        }
-        break;
-    case TCellType::Error:
-    case TCellType::Unknown:
-        break;  // error values have no place in the model
-    }
-}
-
-void TXLSXSheetReader::SetNumber(int32_t row, int32_t col, int32_t xf, double value) {
-    if (settings_.Date1904) {
-        // The model holds every date in the 1900 system.
-        const int32_t decisive = xf != 0 ? xf : sheet_.CellXF(row, col);
-        if (workbook_.Styles().IsDateFormat(decisive)) value += kDate1904Offset;
-    }
-    sheet_.SetCellValue(row, col, Variant(value));
-    workbook_.BumpChangeStamp();
-}
-
-void TXLSXSheetReader::SetText(int32_t row, int32_t col, std::string_view utf8) {
-    std::u16string& text = TextOf(text_);
-    text.resize(1);  // keeps the leading apostrophe: the text is never a formula
-    AppendUtf8AsUtf16(utf8, text);
-    sheet_.SetCellValue(row, col, text_);
-    workbook_.BumpChangeStamp();
 }
 
 void TXLSXSheetReader::ReadCols(TXMLReader& reader) {

@@ -29,11 +29,11 @@ TestPackage OneSheet(const std::string& data) {
     return package;
 }
 
-// Rows 1 .. count, each with its number in A and the inline text
+// Rows first .. last, each with its number in A and the inline text
 // "<prefix> <number>" in B.
-std::string NumberAndTextRows(int count, const std::string& prefix) {
+std::string NumberAndTextRows(int first, int last, const std::string& prefix) {
     std::string rows;
-    for (int r = 1; r <= count; ++r) {
+    for (int r = first; r <= last; ++r) {
         const std::string n = std::to_string(r);
         rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c><c r=\"B" + n +
                 "\" t=\"inlineStr\"><is><t>" + prefix + " " + n + "</t></is></c></row>";
@@ -339,7 +339,7 @@ TEST(XLSXReaderSheets, PrefixedElementsAbsoluteTargetsAndPartsUnderOtherNames) {
 }
 
 TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
-    const std::string rows = NumberAndTextRows(2000, "text");
+    const std::string rows = NumberAndTextRows(1, 2000, "text");
     for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
         TestPackage package = OneSheet(rows);
         package.dataDescriptors = true;
@@ -356,7 +356,7 @@ TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
 // A worksheet part of more than a mebibyte is read ahead on a helper thread:
 // it reads the same, stored or deflated, and damage to it is still reported.
 TEST(XLSXReaderSheets, LargePartsReadTheSameAndReportDamage) {
-    const std::string rows = NumberAndTextRows(16000, "camera");
+    const std::string rows = NumberAndTextRows(1, 16000, "camera");
     ASSERT_GT(rows.size(), size_t(1) << 20);
     for (uint16_t method : {uint16_t(0), uint16_t(8)}) {
         TestPackage package = OneSheet(rows);
@@ -383,6 +383,54 @@ TEST(XLSXReaderSheets, LargePartsReadTheSameAndReportDamage) {
     std::string failure;
     EXPECT_EQ(ReadPackageBytes(bytes, workbook, &failure), kXLSXReadFailed);
     EXPECT_EQ(failure.rfind("Damaged zip entry", 0), 0u) << failure;
+}
+
+// A part of more than 1 MiB has its cells parsed on a helper thread: the
+// rules that read or change the styles (the 1904 correction by the cell's
+// or the row's format, the wrap format of a text with a line feed) and the
+// row settings still hold, before and after a block's worth of cells; and a
+// malformed end still fails the read.
+TEST(XLSXReaderSheets, LargePartsKeepEveryCellRule) {
+    const std::string special =
+        R"(<c r="A1" s="1"><v>0</v></c><c r="B1"><v>0</v></c><c r="C1" t="s"><v>0</v></c>)"
+        R"(<c r="D1" t="str"><v>two&#10;lines</v></c><c r="E1" t="s"><v>5</v></c><c r="F1" t="b"><v>1</v></c></row>)";
+    const std::string rowWithFormat = R"(" s="1" customFormat="1" ht="30" customHeight="1" hidden="1">)";
+    const std::string sheet = "<row r=\"1\">" + special + NumberAndTextRows(2, 9000, "camera") +
+                              "<row r=\"9001" + rowWithFormat + R"(<c r="A9001"><v>1</v></c><c r="B9001" t="s"><v>1</v></c></row>)" +
+                              NumberAndTextRows(9002, 16000, "camera");
+    ASSERT_GT(sheet.size(), size_t(1) << 20);
+    TestPackage package = OneSheet(sheet);
+    package.workbookExtra = R"(<workbookPr date1904="1"/>)";
+    package.styles = StylesXml(R"(<cellXfs count="2"><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs>)");
+    package.sharedStrings = SharedStringsXml("<si><t>shared</t></si><si><t>a&#10;b</t></si>");
+    TXLSWorkbook workbook;
+    std::string failure;
+    ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook, &failure), 1) << failure;
+    IXLSWorksheet& sheetModel = *workbook.Sheets().Items(1);
+    EXPECT_EQ(CellAt(workbook, 1, 1), Variant::Date(1462));
+    EXPECT_EQ(CellAt(workbook, 1, 2), Variant(0.0));
+    EXPECT_EQ(CellAt(workbook, 1, 3), Variant(u"shared"));
+    EXPECT_EQ(CellAt(workbook, 1, 4), Variant(u"two\nlines"));
+    EXPECT_TRUE(workbook.Styles().WrapText(sheetModel.CellXF(0, 3)));
+    EXPECT_FALSE(workbook.Styles().WrapText(sheetModel.CellXF(0, 2)));
+    EXPECT_EQ(CellAt(workbook, 1, 5), Variant(u""));  // index beyond the table
+    EXPECT_EQ(CellAt(workbook, 1, 6), Variant(true));
+    EXPECT_EQ(CellAt(workbook, 8999, 2), Variant(u"camera 8999"));
+    EXPECT_EQ(CellAt(workbook, 9001, 1), Variant::Date(1463));  // the row's date format
+    EXPECT_EQ(CellAt(workbook, 9001, 2), Variant(u"a\nb"));
+    EXPECT_TRUE(workbook.Styles().WrapText(sheetModel.CellXF(9000, 1)));
+    const TXLSRowInfo* row = sheetModel.Rows().Find(9000);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->Height, 600);
+    EXPECT_TRUE(row->Hidden);
+    EXPECT_EQ(CellAt(workbook, 16000, 1), Variant(16000.0));
+    EXPECT_EQ(sheetModel.CellHeap().CellCount(), 6u + 2 * 15999u);
+    EXPECT_EQ(workbook.StringTable().RefCount(1), 1);  // "shared", held by C1 alone
+
+    TestPackage damaged = OneSheet(sheet + "<row><c><v>&bad;</v></c></row>");
+    TXLSWorkbook other;
+    EXPECT_EQ(ReadPackageBytes(damaged.Bytes(), other, &failure), kXLSXReadFailed);
+    EXPECT_FALSE(failure.empty());
 }
 
 TEST(XLSXReaderFailures, DamageThatStopsTheRead) {

@@ -1,0 +1,193 @@
+#include "xls/xlsx/XLSXSheetDataParser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+
+#include "xls/model/XLSRange.h"
+#include "xls/xlsx/XLSXElements.h"
+#include "xls/xlsx/XLSXStyles.h"
+#include "xls/xlsx/XLSXValues.h"
+#include "xls/xlsx/XMLReader.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int32_t kMaxRow = TXLSRange::kMaxRow;
+constexpr int32_t kMaxColumn = TXLSRange::kMaxColumn;
+constexpr double kTwipsPerPoint = 20;
+
+uint16_t ToUnit16(double value) { return static_cast<uint16_t>(std::clamp(std::lround(value), 0L, 0x7FFFL)); }
+
+}  // namespace
+
+TXLSXSheetDataParser::TXLSXSheetDataParser(size_t sharedStrings, int32_t styleXFMaximum)
+    : sharedStrings_(sharedStrings), styleXFMaximum_(styleXFMaximum) {
+    value_.reserve(256);
+}
+
+void TXLSXSheetDataParser::Read(TXMLReader& reader, const TPut& put, std::unique_ptr<TXLSXCellOpBlock>& block) {
+    put_ = &put;
+    block_ = &block;
+    row_ = -1;
+    ForEachChild(reader, [&] {
+        if (LocalName(reader.Name()) != "row") return TXLSXChildAction::Skip;
+        ReadRow(reader);
+        return TXLSXChildAction::Continue;
+    });
+    if (!block->ops.empty()) put(block);
+}
+
+TXLSXCellOp& TXLSXSheetDataParser::AddOp() {
+    if ((*block_)->Full()) (*put_)(*block_);
+    return (*block_)->ops.emplace_back();
+}
+
+void TXLSXSheetDataParser::ReadRow(TXMLReader& reader) {
+    int64_t number = 0;
+    const TXMLAttribute* r = reader.FindAttribute("r");
+    const bool numbered = r != nullptr && ParseXmlInt(r->Value, number) && number >= 1 && number <= kMaxRow + 1;
+    const int64_t row = numbered ? number - 1 : int64_t{row_} + 1;
+    if (row > kMaxRow) {
+        // Beyond the model: neither the row nor its cells can be kept.
+        row_ = kMaxRow + 1;
+        return;
+    }
+    row_ = static_cast<int32_t>(row);
+    lastCol_ = -1;
+    ReadRowSettings(reader);
+    ForEachChild(reader, [&] {
+        if (LocalName(reader.Name()) != "c") return TXLSXChildAction::Skip;
+        ReadCell(reader);
+        return TXLSXChildAction::Continue;
+    });
+}
+
+void TXLSXSheetDataParser::ReadRowSettings(const TXMLReader& reader) {
+    const double height = OptionalDouble(reader, "ht", -1);
+    const bool customHeight = OptionalBool(reader, "customHeight", false);
+    const bool customFormat = OptionalBool(reader, "customFormat", false);
+    const bool hidden = OptionalBool(reader, "hidden", false);
+    const int64_t level = OptionalInt(reader, "outlineLevel", 0);
+    // Rows that only hold cells need no settings of their own.
+    if (height <= 0 && !customHeight && !customFormat && !hidden && level <= 0) return;
+    TXLSXCellOp& op = AddOp();
+    op.Kind = TXLSXCellOpKind::RowSettings;
+    op.Row = row_;
+    if (height > 0) {
+        op.Flags |= kRowHeightGiven;
+        op.Height = ToUnit16(height * kTwipsPerPoint);
+    }
+    if (customHeight) op.Flags |= kRowCustomHeight;
+    if (hidden) op.Flags |= kRowHidden;
+    op.OutlineLevel = static_cast<uint8_t>(std::clamp<int64_t>(level, 0, 7));
+    if (customFormat) {
+        op.Flags |= kRowCustomFormat;
+        const int64_t style = OptionalInt(reader, "s", 0);
+        op.XF = style >= 0 && style <= kXLSXMaxXFIndex ? CellXFEntryId(style, styleXFMaximum_) : TXLSStyleXFs::kDefaultCellXF;
+    }
+}
+
+void TXLSXSheetDataParser::ReadCell(TXMLReader& reader) {
+    // One pass over the attributes rather than a search for each; the first
+    // of a name counts, as with FindAttribute.
+    const TXMLAttribute* r = nullptr;
+    const TXMLAttribute* s = nullptr;
+    const TXMLAttribute* typeAttribute = nullptr;
+    for (size_t i = 0; i < reader.AttributeCount(); ++i) {
+        const TXMLAttribute& attribute = reader.Attribute(i);
+        if (attribute.Name.size() != 1) continue;
+        const TXMLAttribute** slot = attribute.Name[0] == 'r'   ? &r
+                                     : attribute.Name[0] == 's' ? &s
+                                     : attribute.Name[0] == 't' ? &typeAttribute
+                                                                : nullptr;
+        if (slot != nullptr && *slot == nullptr) *slot = &attribute;
+    }
+    TXLSXCellPos pos;
+    if (r == nullptr || !ParseCellReference(r->Value, pos)) {
+        pos.Row = row_;
+        pos.Col = lastCol_ + 1;
+    }
+    lastCol_ = pos.Col;
+    const int64_t style = AttributeInt(s, 0);
+    const int32_t xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, styleXFMaximum_) : 0;
+    const std::string_view t = typeAttribute != nullptr ? typeAttribute->Value : std::string_view("n");
+    const TCellType type = t == "n"           ? TCellType::Number
+                           : t == "s"         ? TCellType::Shared
+                           : t == "str"       ? TCellType::Text
+                           : t == "inlineStr" ? TCellType::InlineText
+                           : t == "b"         ? TCellType::Boolean
+                           : t == "d"         ? TCellType::Date
+                           : t == "e"         ? TCellType::Error
+                                              : TCellType::Unknown;
+    bool haveValue = false, inlineText = false, formula = false;
+    value_.clear();
+    ForEachChild(reader, [&] {
+        const std::string_view name = LocalName(reader.Name());
+        if (name == "v" && !inlineText) {
+            ReadTextBelow(reader, value_);
+            haveValue = true;
+            return TXLSXChildAction::Continue;
+        }
+        if (name == "is") {
+            // Phonetic runs are reading aids, not part of the text.
+            ReadTextBelow(reader, value_, "rPh");
+            haveValue = inlineText = true;
+            return TXLSXChildAction::Continue;
+        }
+        if (name == "f") formula = true;
+        return TXLSXChildAction::Skip;
+    });
+    if (formula) ++formulaCount_;
+    if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0) return;
+    TXLSXCellOp& op = AddOp();
+    op.Row = pos.Row;
+    op.Col = pos.Col;
+    op.XF = xf;
+    if (haveValue) AddValue(op, type, inlineText);
+}
+
+void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inlineText) {
+    if (inlineText) type = TCellType::InlineText;
+    int64_t index = 0;
+    switch (type) {
+    case TCellType::Number:
+        if (ParseXmlDouble(value_, op.Number)) op.Kind = TXLSXCellOpKind::Number;
+        break;
+    case TCellType::Boolean:
+        op.Kind = TXLSXCellOpKind::Boolean;
+        op.Number = XmlTrue(value_) ? 1 : 0;
+        break;
+    case TCellType::Shared:
+        if (!ParseXmlInt(value_, index)) break;
+        if (index >= 0 && static_cast<uint64_t>(index) < sharedStrings_) {
+            op.Kind = TXLSXCellOpKind::SharedText;
+            op.Index = static_cast<int32_t>(index);
+        } else {
+            op.Kind = TXLSXCellOpKind::EmptyText;
+        }
+        break;
+    case TCellType::Text:
+    case TCellType::InlineText: {
+        std::u16string& texts = (*block_)->texts;
+        // Offsets are 32-bit; a text that would pass them is more than
+        // memory holds anyway.
+        if (value_.size() > UINT32_MAX - texts.size()) throw std::length_error("Cell text too long");
+        op.Kind = TXLSXCellOpKind::Text;
+        op.TextStart = static_cast<uint32_t>(texts.size());
+        AppendUtf8AsUtf16(value_, texts);
+        op.TextLength = static_cast<uint32_t>(texts.size() - op.TextStart);
+        break;
+    }
+    case TCellType::Date:
+        if (ParseIsoDate(value_, op.Number)) op.Kind = TXLSXCellOpKind::Date;
+        break;
+    case TCellType::Error:
+    case TCellType::Unknown:
+        break;  // error values have no place in the model
+    }
+}
+
+}  // namespace korvel

@@ -1,0 +1,61 @@
+// TXLSXSheetDataParser: the XML side of a worksheet's sheetData. Reads the
+// rows and cells from the part and turns them into cell operations
+// (XLSXCellOps.h), touching nothing of the model, so that it can run on a
+// helper thread while the operations are stored.
+//
+// Cells: a `c` element's `r` gives its position; a `c` without a usable `r`
+// is the cell after the previous one of its row (the first column for the
+// row's first cell), and a `row` without a usable `r` is the row after the
+// previous one (the first row for the first). Values by `t`: "n" (default)
+// a number; "b" a boolean; "s" a shared string; "str" and "inlineStr" (`is`)
+// a text; "d" an ISO 8601 date; "e" no value. A formula cell (`f`) takes its
+// cached value, as there is no formula engine to compute it. Values that do
+// not parse leave the cell with its format only. Positions beyond the
+// model's limits are left out.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "xls/xlsx/XLSXCellOps.h"
+
+namespace korvel {
+
+class TXMLReader;
+
+class TXLSXSheetDataParser {
+public:
+    // Hands a full block over and leaves an empty one in its place.
+    using TPut = std::function<void(std::unique_ptr<TXLSXCellOpBlock>&)>;
+
+    // sharedStrings: how many shared strings there are; styleXFMaximum: as
+    // CellStyleAttributeXF takes it.
+    TXLSXSheetDataParser(size_t sharedStrings, int32_t styleXFMaximum);
+
+    // From sheetData's start tag to its end tag (left current): fills block,
+    // putting every full one and the last. Throws the XML reader's errors.
+    void Read(TXMLReader& reader, const TPut& put, std::unique_ptr<TXLSXCellOpBlock>& block);
+    int32_t FormulaCount() const { return formulaCount_; }
+
+private:
+    enum class TCellType : uint8_t { Number, Boolean, Shared, Text, InlineText, Date, Error, Unknown };
+
+    void ReadRow(TXMLReader& reader);
+    void ReadRowSettings(const TXMLReader& reader);
+    void ReadCell(TXMLReader& reader);
+    void AddValue(TXLSXCellOp& op, TCellType type, bool inlineText);
+    TXLSXCellOp& AddOp();
+
+    const size_t sharedStrings_;
+    const int32_t styleXFMaximum_;
+    const TPut* put_ = nullptr;
+    std::unique_ptr<TXLSXCellOpBlock>* block_ = nullptr;
+    int32_t row_ = -1;      // the current row (0-based)
+    int32_t lastCol_ = -1;  // the previous cell's column in the current row
+    int32_t formulaCount_ = 0;
+    std::string value_;     // a cell's value text, reused
+};
+
+}  // namespace korvel
