@@ -90,6 +90,11 @@ int64_t RequiredInt(const TXMLReader& reader, std::string_view name) {
 void ReadTextBelow(TXMLReader& reader, std::string& out, std::string_view skipName) {
     out.clear();
     if (reader.IsEmptyOrNotStart()) return;
+    std::string_view plain;
+    if (reader.TakePlainTextContent(plain)) {
+        out.assign(plain);
+        return;
+    }
     const int depth = reader.Depth();
     bool have = reader.Next();
     for (;;) {

@@ -113,6 +113,24 @@ bool TXMLReader::Next() {
     }
 }
 
+bool TXMLReader::TakePlainTextContent(std::string_view& text) {
+    if (node_.type != TXMLNodeType::StartTag || node_.noContent) return false;
+    uint64_t at = 0;
+    size_t length = 0;
+    // The start tag's bytes stay pinned; the text and the end tag lie in the
+    // buffer after them, so no view moves.
+    if (!scanner_.TakePlainTextAndEndTag(at, length)) return false;
+    // The text raised the depth, the end tag lowers it again.
+    pendingDepth_ = false;
+    hasSaved_ = false;
+    spans_.clear();
+    attributes_.clear();
+    tagBytes_.clear();
+    node_ = {TXMLNodeType::EndTag, scanner_.TokenText(), {}, true};
+    text = scanner_.BufferView(at, length);
+    return true;
+}
+
 TXMLReader::TextSpan TXMLReader::KeepTokenText() {
     std::string_view text = scanner_.TokenText();
     if (scanner_.TokenInBuffer()) return {scanner_.TokenOffset(), text.size(), true};

@@ -97,6 +97,12 @@ public:
     // From a non-empty start tag: every text node below it, concatenated (UTF-8),
     // ending on its end tag. Gives "" and does not move for other nodes.
     void ReadElementTextUtf8(std::string& out);
+    // From a non-empty start tag whose content is one plain text (no entity,
+    // no line feed, not starting with white space) or nothing, followed by
+    // an end tag, all already read into the buffer: moves to that end tag as
+    // Next() would, node by node, and gives the text (valid until the next
+    // move). Otherwise does not move and gives false.
+    bool TakePlainTextContent(std::string_view& text);
     std::u16string ReadElementText();
 
     int64_t Line() const { return scanner_.Line(); }

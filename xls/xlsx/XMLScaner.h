@@ -106,6 +106,12 @@ public:
     // End tags and texts are taken only when insideElement is set: outside
     // every element they are errors, which the general path reports.
     TXMLTokenType TakePlainOpening(bool insideElement);
+    // Between markup, inside an element: a plain text (or none) followed by
+    // a whole "</name>", both already in the buffer, taken as two calls of
+    // TakePlainOpening(true) would take them (the end tag's name becomes the
+    // current token); gives the text's input offset and length. Takes
+    // nothing and gives false otherwise.
+    bool TakePlainTextAndEndTag(uint64_t& textAt, size_t& textLength);
 
     int64_t TokenLine() const { return tokenLine_; }
     int64_t TokenPosition() const { return tokenPosition_; }

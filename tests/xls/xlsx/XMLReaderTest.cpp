@@ -343,6 +343,67 @@ TEST(XMLReaderText, ReadsAllTextBelowAnElement) {
     EXPECT_EQ(utf8, "\xC3\xA9");
 }
 
+// Where the reader stands after an element's content: the text, the node,
+// its depth, line and position, then the rest of the document.
+struct AfterContent {
+    bool taken = false;
+    std::string text, state;
+};
+
+// From the first start tag named v: its content taken in one step (when
+// plainStep and the reader agrees) or node by node.
+AfterContent ReadContent(const std::string& input, size_t chunk, bool plainStep) {
+    TChunkedStream stream(input, chunk);
+    TXMLReader reader(stream);
+    while (reader.Next() && reader.Name() != "v") {
+    }
+    AfterContent after;
+    std::string_view plain;
+    if (plainStep && reader.TakePlainTextContent(plain)) {
+        after.taken = true;
+        after.text = plain;
+    } else {
+        const int depth = reader.Depth();
+        while (reader.Next() && !(reader.NodeType() == TXMLNodeType::EndTag && reader.Depth() == depth))
+            if (reader.NodeType() == TXMLNodeType::Text) after.text += reader.ValueUtf8();
+    }
+    after.state = std::string(KindCode(reader.NodeType())) + ":" + std::string(reader.Name()) + "@" +
+                  std::to_string(reader.Depth()) + " " + std::to_string(reader.Line()) + ":" +
+                  std::to_string(reader.Position()) + "\n" + Trace(reader);
+    return after;
+}
+
+TEST(XMLReaderText, PlainContentInOneStepEndsWhereNodeByNodeEnds) {
+    const struct {
+        std::string input;
+        bool taken;  // read whole
+    } rows[] = {
+        {"<r><v>cam-1</v><w a=\"1\">x</w></r>", true},
+        {"<r><v></v></r>", true},
+        {"<r>\n<v>a b</x ><w/></r>", true},  // end tag names are not matched
+        {"<v>root</v>", true},
+        {"<r><v> lead</v></r>", false},
+        {"<r><v>a&amp;b</v></r>", false},
+        {"<r><v>a\nb</v></r>", false},
+        {"<r><v>a<![CDATA[b]]></v></r>", false},
+        {"<r><v>a<!--c--></v></r>", false},
+        {"<r><v>a<b>c</b></v></r>", false},
+        {"<r><v/><w/></r>", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.input);
+        const AfterContent expected = ReadContent(row.input, 1 << 20, false);
+        for (size_t chunk : {size_t(1) << 20, size_t(1), size_t(7)}) {
+            const AfterContent got = ReadContent(row.input, chunk, true);
+            if (chunk == size_t(1) << 20) {
+                EXPECT_EQ(got.taken, row.taken);
+            }
+            EXPECT_EQ(got.text, expected.text) << chunk;
+            EXPECT_EQ(got.state, expected.state) << chunk;
+        }
+    }
+}
+
 TEST(XMLReaderText, EndOfInputInsideTheElementIsAnError) {
     TChunkedStream stream("<si><t>ab</t>", 100);
     TXMLReader reader(stream);
