@@ -33,6 +33,11 @@ void IXLSWorksheet::StoreSharedText(TXLSCellRef& cell, std::u16string_view text)
     cell.Kind = TXLSCellKind::Text;
 }
 
+void IXLSWorksheet::StoreSharedText(TXLSCellRef& cell, std::u16string_view text, uint32_t hash) {
+    cell.StringId = workbook_.StringTable().AddString(text, hash);
+    cell.Kind = TXLSCellKind::Text;
+}
+
 void IXLSWorksheet::SetText(TXLSCellRef& cell, std::u16string_view text) {
     if (text.empty()) {
         cell.Kind = TXLSCellKind::Blank;
@@ -103,12 +108,12 @@ void IXLSWorksheet::SetCellSharedText(int32_t row, int32_t col, const TXLSShared
     strings.AddReference(text.Id);
 }
 
-void IXLSWorksheet::SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text) {
+void IXLSWorksheet::SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text, uint32_t hash) {
     TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
     if (cell.IsMergeCovered()) return;
     ReleaseContent(cell);
     if (HasLineFeed(text)) SetCellWrapText(row, col, true);
-    StoreSharedText(cell, text);
+    StoreSharedText(cell, text, hash);
 }
 
 Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {

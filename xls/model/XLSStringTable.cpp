@@ -133,8 +133,7 @@ int32_t TXLSStringTable::TakeFreeId() {
     return id;
 }
 
-int32_t TXLSStringTable::AddString(std::u16string_view text) {
-    uint32_t hash = HashOf(text);
+int32_t TXLSStringTable::AddString(std::u16string_view text, uint32_t hash) {
     int32_t id = Lookup(text, hash);
     if (id > 0) {
         ++EntryOf(id).refCount;

@@ -40,7 +40,19 @@ public:
     // One more reference to text; returns its 1-based id. A text already in
     // the table keeps its id (no allocation on that path); a new one takes the
     // last freed id, else highest id + 1.
-    int32_t AddString(std::u16string_view text);
+    int32_t AddString(std::u16string_view text) { return AddString(text, HashOf(text)); }
+    // The same, with HashOf(text) already at hand (worked out elsewhere).
+    int32_t AddString(std::u16string_view text, uint32_t hash);
+    // The hash under which a text is kept.
+    static uint32_t HashOf(std::u16string_view text);
+    // Hints for a reader that knows the hashes of the texts it will add
+    // soon: load the chain head of hash, or the first entry of its chain
+    // (the head is then read). Change nothing.
+    void PrefetchChainHead(uint32_t hash) const { __builtin_prefetch(&buckets_[hash & bucketMask_]); }
+    void PrefetchChainStart(uint32_t hash) const {
+        const int32_t id = buckets_[hash & bucketMask_];
+        if (id != 0) __builtin_prefetch(&EntryOf(id));
+    }
     // One reference less. When none is left the text leaves the table and its
     // id falls free. Ids < 1 or above HighestId() are ignored.
     void ReleaseString(int32_t id);
@@ -113,7 +125,6 @@ private:
     };
     static_assert(sizeof(Entry) == 32);
 
-    static uint32_t HashOf(std::u16string_view text);
     Entry& EntryOf(int32_t id) { return *entries_.Slot(static_cast<size_t>(id - 1)); }
     const Entry& EntryOf(int32_t id) const { return *entries_.Slot(static_cast<size_t>(id - 1)); }
     bool Live(int32_t id) const { return id >= 1 && id <= highestId_; }

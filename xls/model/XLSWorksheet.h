@@ -86,9 +86,9 @@ public:
     // without looking the text up. Does not bump the change stamp.
     void SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text);
     // Stores text taken literally: the result of SetCellValue for the text
-    // with a leading apostrophe, without building that variant. Does not
-    // bump the change stamp.
-    void SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text);
+    // with a leading apostrophe, without building that variant. hash is
+    // TXLSStringTable::HashOf(text). Does not bump the change stamp.
+    void SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text, uint32_t hash);
     // The value of one cell: null when absent, blank or covered by a merge.
     Variant GetCellValue(int32_t row, int32_t col);
 
@@ -101,6 +101,7 @@ private:
     friend class IXLSWorkSheets;
     void SetText(TXLSCellRef& cell, std::u16string_view text);
     void StoreSharedText(TXLSCellRef& cell, std::u16string_view text);
+    void StoreSharedText(TXLSCellRef& cell, std::u16string_view text, uint32_t hash);
     void ReleaseContent(TXLSCellRef& cell);
 
     TXLSWorkbook& workbook_;

@@ -17,7 +17,7 @@ enum class TXLSXCellOpKind : uint8_t {
     Boolean,      // Number is 1 or 0
     SharedText,   // Index into the shared strings
     EmptyText,    // a shared string index beyond the table
-    Text,         // the units [TextStart, TextStart + TextLength) of the block's texts
+    Text,         // the units [TextStart, TextStart + TextLength) of the block's texts, hashed
     Date,         // Number is the day serial of an ISO date
     RowSettings,  // the row's own settings (Col unused)
 };
@@ -39,6 +39,7 @@ struct TXLSXCellOp {
     int32_t Index = 0;
     uint32_t TextStart = 0;
     uint32_t TextLength = 0;
+    uint32_t TextHash = 0;  // TXLSStringTable::HashOf the text
     double Number = 0;
 };
 

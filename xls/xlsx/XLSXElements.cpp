@@ -50,12 +50,15 @@ int64_t OptionalInt(const TXMLReader& reader, std::string_view name, int64_t fal
 }
 
 int64_t AttributeInt(const TXMLAttribute* attribute, int64_t fallback) {
+    return attribute != nullptr ? ValueInt(attribute->Value, fallback) : fallback;
+}
+
+int64_t ValueInt(std::string_view text, int64_t fallback) {
     int64_t value = 0;
-    if (attribute != nullptr && ParseXmlInt(attribute->Value, value)) return value;
+    if (ParseXmlInt(text, value)) return value;
     // Some writers put a number with a fraction ("2.0") where an integer belongs.
     double number = 0;
-    if (attribute != nullptr && ParseXmlDouble(attribute->Value, number) && number >= -9.0e18 && number <= 9.0e18)
-        return static_cast<int64_t>(number);
+    if (ParseXmlDouble(text, number) && number >= -9.0e18 && number <= 9.0e18) return static_cast<int64_t>(number);
     return fallback;
 }
 

@@ -45,6 +45,8 @@ inline std::string_view LocalName(std::string_view name) {
 int64_t OptionalInt(const TXMLReader& reader, std::string_view name, int64_t fallback);
 // OptionalInt's rule for an attribute already found (nullptr: none).
 int64_t AttributeInt(const TXMLAttribute* attribute, int64_t fallback);
+// The same rule for an attribute value already at hand.
+int64_t ValueInt(std::string_view text, int64_t fallback);
 double OptionalDouble(const TXMLReader& reader, std::string_view name, double fallback);
 // True for "1" and "true".
 bool OptionalBool(const TXMLReader& reader, std::string_view name, bool fallback);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "xls/model/XLSRange.h"
+#include "xls/model/XLSStringTable.h"
 #include "xls/xlsx/XLSXElements.h"
 #include "xls/xlsx/XLSXStyles.h"
 #include "xls/xlsx/XLSXValues.h"
@@ -58,11 +59,30 @@ void TXLSXSheetDataParser::ReadRow(TXMLReader& reader) {
     row_ = static_cast<int32_t>(row);
     lastCol_ = -1;
     ReadRowSettings(reader);
-    ForEachChild(reader, [&] {
-        if (LocalName(reader.Name()) != "c") return TXLSXChildAction::Skip;
-        ReadCell(reader);
-        return TXLSXChildAction::Continue;
-    });
+    // The child walk of ForEachChild, where each step to the next node
+    // first takes the plain cells in one go (any other plain child is
+    // passed over whole, as the walk would skip it).
+    if (reader.IsEmptyOrNotStart()) return;
+    const int depth = reader.Depth();
+    const auto next = [&] {
+        while (reader.TakePlainElement(plain_))
+            if (LocalName(plain_.Name) == "c") ReadPlainCell(plain_);
+        return reader.Next();
+    };
+    bool have = next();
+    for (;;) {
+        if (!have) ThrowUnexpectedEOF();
+        const TXMLNodeType type = reader.NodeType();
+        if (type == TXMLNodeType::EndTag && reader.Depth() == depth) return;
+        if (type == TXMLNodeType::StartTag && reader.Depth() == depth + 1) {
+            if (LocalName(reader.Name()) != "c") {
+                have = reader.SkipElement();
+                continue;
+            }
+            ReadCell(reader);  // leaves the cell's end tag current
+        }
+        have = next();
+    }
 }
 
 void TXLSXSheetDataParser::ReadRowSettings(const TXMLReader& reader) {
@@ -90,63 +110,88 @@ void TXLSXSheetDataParser::ReadRowSettings(const TXMLReader& reader) {
     }
 }
 
-void TXLSXSheetDataParser::ReadCell(TXMLReader& reader) {
+template <typename Attributes>
+void TXLSXSheetDataParser::BeginCell(const Attributes& attributes, size_t count) {
     // One pass over the attributes rather than a search for each; the first
     // of a name counts, as with FindAttribute.
-    const TXMLAttribute* r = nullptr;
-    const TXMLAttribute* s = nullptr;
-    const TXMLAttribute* typeAttribute = nullptr;
-    for (size_t i = 0; i < reader.AttributeCount(); ++i) {
-        const TXMLAttribute& attribute = reader.Attribute(i);
-        if (attribute.Name.size() != 1) continue;
-        const TXMLAttribute** slot = attribute.Name[0] == 'r'   ? &r
-                                     : attribute.Name[0] == 's' ? &s
-                                     : attribute.Name[0] == 't' ? &typeAttribute
-                                                                : nullptr;
-        if (slot != nullptr && *slot == nullptr) *slot = &attribute;
+    const std::string_view* r = nullptr;
+    const std::string_view* s = nullptr;
+    const std::string_view* t = nullptr;
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view name = attributes[i].Name;
+        if (name.size() != 1) continue;
+        const std::string_view** slot = name[0] == 'r' ? &r : name[0] == 's' ? &s : name[0] == 't' ? &t : nullptr;
+        if (slot != nullptr && *slot == nullptr) *slot = &attributes[i].Value;
     }
-    TXLSXCellPos pos;
-    if (r == nullptr || !ParseCellReference(r->Value, pos)) {
-        pos.Row = row_;
-        pos.Col = lastCol_ + 1;
+    if (r == nullptr || !ParseCellReference(*r, cell_.pos)) {
+        cell_.pos.Row = row_;
+        cell_.pos.Col = lastCol_ + 1;
     }
-    lastCol_ = pos.Col;
-    const int64_t style = AttributeInt(s, 0);
-    const int32_t xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, styleXFMaximum_) : 0;
-    const std::string_view t = typeAttribute != nullptr ? typeAttribute->Value : std::string_view("n");
-    const TCellType type = t == "n"           ? TCellType::Number
-                           : t == "s"         ? TCellType::Shared
-                           : t == "str"       ? TCellType::Text
-                           : t == "inlineStr" ? TCellType::InlineText
-                           : t == "b"         ? TCellType::Boolean
-                           : t == "d"         ? TCellType::Date
-                           : t == "e"         ? TCellType::Error
-                                              : TCellType::Unknown;
-    bool haveValue = false, inlineText = false, formula = false;
+    lastCol_ = cell_.pos.Col;
+    const int64_t style = s != nullptr ? ValueInt(*s, 0) : 0;
+    cell_.xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, styleXFMaximum_) : 0;
+    const std::string_view type = t != nullptr ? *t : std::string_view("n");
+    cell_.type = type == "n"           ? TCellType::Number
+                 : type == "s"         ? TCellType::Shared
+                 : type == "str"       ? TCellType::Text
+                 : type == "inlineStr" ? TCellType::InlineText
+                 : type == "b"         ? TCellType::Boolean
+                 : type == "d"         ? TCellType::Date
+                 : type == "e"         ? TCellType::Error
+                                       : TCellType::Unknown;
+    cell_.haveValue = cell_.inlineText = cell_.formula = false;
     value_.clear();
+}
+
+void TXLSXSheetDataParser::EndCell() {
+    if (cell_.formula) ++formulaCount_;
+    const TXLSXCellPos pos = cell_.pos;
+    if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0) return;
+    TXLSXCellOp& op = AddOp();
+    op.Row = pos.Row;
+    op.Col = pos.Col;
+    op.XF = cell_.xf;
+    if (cell_.haveValue) AddValue(op, cell_.type, cell_.inlineText);
+}
+
+// The same cell as ReadCell reads it, from an element taken whole: its
+// children hold one plain text each, so "is" has no runs or phonetic parts.
+void TXLSXSheetDataParser::ReadPlainCell(const TXMLPlainElement& element) {
+    BeginCell(element.Attributes, element.AttributeCount);
+    for (size_t i = 0; i < element.ChildCount; ++i) {
+        const std::string_view name = LocalName(element.Children[i].Name);
+        if (name == "v" && !cell_.inlineText) {
+            value_.assign(element.Children[i].Text);
+            cell_.haveValue = true;
+        } else if (name == "is") {
+            value_.assign(element.Children[i].Text);
+            cell_.haveValue = cell_.inlineText = true;
+        } else if (name == "f") {
+            cell_.formula = true;
+        }
+    }
+    EndCell();
+}
+
+void TXLSXSheetDataParser::ReadCell(TXMLReader& reader) {
+    BeginCell(reader.AttributeCount() > 0 ? &reader.Attribute(0) : nullptr, reader.AttributeCount());
     ForEachChild(reader, [&] {
         const std::string_view name = LocalName(reader.Name());
-        if (name == "v" && !inlineText) {
+        if (name == "v" && !cell_.inlineText) {
             ReadTextBelow(reader, value_);
-            haveValue = true;
+            cell_.haveValue = true;
             return TXLSXChildAction::Continue;
         }
         if (name == "is") {
             // Phonetic runs are reading aids, not part of the text.
             ReadTextBelow(reader, value_, "rPh");
-            haveValue = inlineText = true;
+            cell_.haveValue = cell_.inlineText = true;
             return TXLSXChildAction::Continue;
         }
-        if (name == "f") formula = true;
+        if (name == "f") cell_.formula = true;
         return TXLSXChildAction::Skip;
     });
-    if (formula) ++formulaCount_;
-    if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0) return;
-    TXLSXCellOp& op = AddOp();
-    op.Row = pos.Row;
-    op.Col = pos.Col;
-    op.XF = xf;
-    if (haveValue) AddValue(op, type, inlineText);
+    EndCell();
 }
 
 void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inlineText) {
@@ -179,6 +224,8 @@ void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inline
         op.TextStart = static_cast<uint32_t>(texts.size());
         AppendUtf8AsUtf16(value_, texts);
         op.TextLength = static_cast<uint32_t>(texts.size() - op.TextStart);
+        // Hashed here, beside the XML, rather than where the model is changed.
+        op.TextHash = TXLSStringTable::HashOf(std::u16string_view(texts).substr(op.TextStart, op.TextLength));
         break;
     }
     case TCellType::Date:

@@ -20,6 +20,8 @@
 #include <string>
 
 #include "xls/xlsx/XLSXCellOps.h"
+#include "xls/xlsx/XLSXValues.h"
+#include "xls/xlsx/XMLScaner.h"
 
 namespace korvel {
 
@@ -42,9 +44,22 @@ public:
 private:
     enum class TCellType : uint8_t { Number, Boolean, Shared, Text, InlineText, Date, Error, Unknown };
 
+    // The cell being read.
+    struct TCell {
+        TXLSXCellPos pos;
+        int32_t xf = 0;
+        TCellType type = TCellType::Number;
+        bool haveValue = false, inlineText = false, formula = false;
+    };
+
     void ReadRow(TXMLReader& reader);
     void ReadRowSettings(const TXMLReader& reader);
     void ReadCell(TXMLReader& reader);
+    void ReadPlainCell(const TXMLPlainElement& element);
+    // From the cell's attributes (anything with Name and Value views).
+    template <typename Attributes>
+    void BeginCell(const Attributes& attributes, size_t count);
+    void EndCell();
     void AddValue(TXLSXCellOp& op, TCellType type, bool inlineText);
     TXLSXCellOp& AddOp();
 
@@ -55,7 +70,9 @@ private:
     int32_t row_ = -1;      // the current row (0-based)
     int32_t lastCol_ = -1;  // the previous cell's column in the current row
     int32_t formulaCount_ = 0;
+    TCell cell_;
     std::string value_;     // a cell's value text, reused
+    TXMLPlainElement plain_;
 };
 
 }  // namespace korvel

@@ -25,6 +25,9 @@ constexpr int32_t kMaxColumn = TXLSRange::kMaxColumn;
 // that a part repeating wide `col` ranges cannot keep the reader busy.
 constexpr int64_t kMaxColumnAssignments = 16 * (kMaxColumn + 1);
 constexpr double kTwipsPerPoint = 20;
+// How far ahead Store asks for a text's hash chain head and first entry.
+constexpr size_t kChainHeadAhead = 16;
+constexpr size_t kChainStartAhead = 8;
 constexpr double kWidthUnitsPerCharacter = 256;
 
 uint16_t ToUnit16(double value) { return static_cast<uint16_t>(std::clamp(std::lround(value), 0L, 0x7FFFL)); }
@@ -83,7 +86,16 @@ void TXLSXSheetReader::ReadSheetData(TXMLReader& reader) {
 
 void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
     const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
-    for (const TXLSXCellOp& op : block.ops) {
+    const TXLSStringTable& table = workbook_.StringTable();
+    const size_t count = block.ops.size();
+    for (size_t i = 0; i < count; ++i) {
+        // A text's chain in the string table is far in memory: its head is
+        // loaded some operations ahead, its first entry a few.
+        if (i + kChainHeadAhead < count && block.ops[i + kChainHeadAhead].Kind == TXLSXCellOpKind::Text)
+            table.PrefetchChainHead(block.ops[i + kChainHeadAhead].TextHash);
+        if (i + kChainStartAhead < count && block.ops[i + kChainStartAhead].Kind == TXLSXCellOpKind::Text)
+            table.PrefetchChainStart(block.ops[i + kChainStartAhead].TextHash);
+        const TXLSXCellOp& op = block.ops[i];
         if (op.Kind == TXLSXCellOpKind::RowSettings) {
             StoreRowSettings(op);
             continue;
@@ -104,10 +116,11 @@ void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
             sheet_.SetCellSharedText(op.Row, op.Col, (*strings)[static_cast<size_t>(op.Index)]);
             break;
         case TXLSXCellOpKind::EmptyText:
-            sheet_.SetCellLiteralText(op.Row, op.Col, {});
+            sheet_.SetCellLiteralText(op.Row, op.Col, {}, emptyTextHash_);
             break;
         case TXLSXCellOpKind::Text:
-            sheet_.SetCellLiteralText(op.Row, op.Col, std::u16string_view(block.texts).substr(op.TextStart, op.TextLength));
+            sheet_.SetCellLiteralText(op.Row, op.Col, std::u16string_view(block.texts).substr(op.TextStart, op.TextLength),
+                                      op.TextHash);
             break;
         case TXLSXCellOpKind::Date:
             sheet_.SetCellValue(op.Row, op.Col, Variant::Date(op.Number));

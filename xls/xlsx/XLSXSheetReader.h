@@ -55,6 +55,7 @@ private:
     TXLSXSheetSettings settings_;
     int32_t formulaCount_ = 0;
     int64_t columnAssignments_ = 0;
+    const uint32_t emptyTextHash_ = TXLSStringTable::HashOf({});
 };
 
 }  // namespace korvel

@@ -131,6 +131,22 @@ bool TXMLReader::TakePlainTextContent(std::string_view& text) {
     return true;
 }
 
+bool TXMLReader::TakePlainElement(TXMLPlainElement& element) {
+    // As Next() begins: a start tag that was current opens its content.
+    if (pendingDepth_) {
+        ++depth_;
+        pendingDepth_ = false;
+    }
+    if (depth_ == 0 || !scanner_.TakePlainElement(element)) return false;
+    hasSaved_ = false;
+    spans_.clear();
+    attributes_.clear();
+    tagBytes_.clear();
+    node_ = element.Empty ? Node{TXMLNodeType::StartTag, element.Name, {}, true}
+                          : Node{TXMLNodeType::EndTag, element.EndTagName, {}, true};
+    return true;
+}
+
 TXMLReader::TextSpan TXMLReader::KeepTokenText() {
     std::string_view text = scanner_.TokenText();
     if (scanner_.TokenInBuffer()) return {scanner_.TokenOffset(), text.size(), true};
@@ -157,9 +173,13 @@ void TXMLReader::ReadStartTagAfterName() {
     bool keepAttributes = !scanner_.SkipMode();
     bool empty = false;
     for (;;) {
-        AttributeSpan plain;
-        while (scanner_.TakePlainAttribute(plain.name.at, plain.name.length, plain.value.at, plain.value.length))
-            if (keepAttributes) spans_.push_back(plain);
+        // Plain scalars rather than the span's fields: the span is then
+        // built from registers, not reloaded from the scanner's narrower
+        // stores (which stalls).
+        uint64_t nameAt = 0, valueAt = 0;
+        size_t nameLength = 0, valueLength = 0;
+        while (scanner_.TakePlainAttribute(nameAt, nameLength, valueAt, valueLength))
+            if (keepAttributes) spans_.push_back({{nameAt, nameLength, true}, {valueAt, valueLength, true}});
         type = scanner_.TakeTagEnd();
         if (type == ttNone) type = NextSignificantToken();
         if (type == ttCloseTag) break;

@@ -103,6 +103,14 @@ public:
     // Next() would, node by node, and gives the text (valid until the next
     // move). Otherwise does not move and gives false.
     bool TakePlainTextContent(std::string_view& text);
+    // In place of a Next() inside an element: when the next node starts a
+    // whole plain element already read into the buffer (see
+    // TXMLScaner::TakePlainElement), takes all of it as Next() would node by
+    // node and fills element (views valid until the next move). The reader
+    // is then on the element's end tag, or on its start tag when it is
+    // empty, without attributes either way. Otherwise takes nothing and gives
+    // false, and Next() is to be called.
+    bool TakePlainElement(TXMLPlainElement& element);
     std::u16string ReadElementText();
 
     int64_t Line() const { return scanner_.Line(); }

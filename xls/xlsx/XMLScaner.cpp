@@ -32,6 +32,18 @@ constexpr std::array<bool, 256> MakeNameTable(bool start) {
 constexpr std::array<bool, 256> kNameStart = MakeNameTable(true);
 constexpr std::array<bool, 256> kNameChar = MakeNameTable(false);
 
+// Bytes that end a plain run: of a text ("<", "&", line feed) and of a
+// quoted value (the same and its quote).
+constexpr std::array<bool, 256> MakeStopTable(char quote) {
+    std::array<bool, 256> table{};
+    table['<'] = table['&'] = table['\n'] = true;
+    if (quote != 0) table[static_cast<uint8_t>(quote)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kTextStop = MakeStopTable(0);
+constexpr std::array<bool, 256> kDoubleQuotedStop = MakeStopTable('"');
+constexpr std::array<bool, 256> kSingleQuotedStop = MakeStopTable('\'');
+
 // The code point of a character reference body ("#65", "#x41"), or -1.
 long CharacterReference(std::string_view body) {
     int base = 10;
@@ -395,6 +407,118 @@ bool TXMLScaner::TakePlainTextAndEndTag(uint64_t& textAt, size_t& textLength) {
     textLength = textEnd - textStart;
     if (textLength > 0) TakePlainToken(ttText, textLength, textStart, textLength);
     TakePlainToken(ttCloseTag, p + 1 - textEnd, name, nameLength);
+    inEndTag_ = true;
+    return true;
+}
+
+bool TXMLScaner::PlainTextAt(size_t& p) const {
+    const uint8_t* const data = buffer_.data();
+    if (p < end_ && data[p] != '<') {
+        if (data[p] == '&' || IsSpace(data[p])) return false;
+        while (p < end_ && !kTextStop[data[p]]) ++p;
+    }
+    return p < end_ && data[p] == '<';
+}
+
+bool TXMLScaner::PlainEndTagAt(size_t& p, size_t& name, size_t& nameLength) const {
+    const uint8_t* const data = buffer_.data();
+    if (p + 2 >= end_ || data[p] != '<' || data[p + 1] != '/' || !kNameStart[data[p + 2]]) return false;
+    size_t q = p + 2;
+    name = q;
+    while (q < end_ && kNameChar[data[q]]) ++q;
+    nameLength = q - name;
+    while (q < end_ && (data[q] == ' ' || data[q] == '\t')) ++q;
+    if (q >= end_ || data[q] != '>') return false;
+    p = q + 1;
+    return true;
+}
+
+bool TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
+    if (state_ != ScanState::Outside) return false;
+    // Locals, not members: the stores into element could alias them.
+    const uint8_t* const data = buffer_.data();
+    const size_t end = end_;
+    const auto view = [data](size_t from, size_t to) {
+        return std::string_view(reinterpret_cast<const char*>(data) + from, to - from);
+    };
+    const size_t start = pos_;
+    size_t p = start;
+    if (p + 1 >= end || data[p] != '<' || !kNameStart[data[p + 1]]) return false;
+    const size_t name = ++p;
+    while (p < end && kNameChar[data[p]]) ++p;
+    const size_t nameEnd = p;
+    element.Name = view(name, nameEnd);
+    element.AttributeCount = 0;
+    // Attributes: blanks, name, "=", a quoted plain value; then the tag's end.
+    for (;;) {
+        if (p >= end) return false;
+        if (data[p] != ' ' && data[p] != '\t') break;
+        while (p < end && (data[p] == ' ' || data[p] == '\t')) ++p;
+        if (p >= end) return false;
+        if (!kNameStart[data[p]]) break;
+        const size_t attribute = p;
+        while (p < end && kNameChar[data[p]]) ++p;
+        const size_t attributeEnd = p;
+        if (end - p < 2 || data[p] != '=') return false;
+        const uint8_t quote = data[++p];
+        if (quote != '"' && quote != '\'') return false;
+        const size_t value = ++p;
+        const std::array<bool, 256>& stop = quote == '"' ? kDoubleQuotedStop : kSingleQuotedStop;
+        while (p < end && !stop[data[p]]) ++p;
+        if (p >= end || data[p] != quote || element.AttributeCount == TXMLPlainElement::kMaxAttributes) return false;
+        element.Attributes[element.AttributeCount++] = {view(attribute, attributeEnd), view(value, p)};
+        ++p;
+    }
+    const size_t tagEnd = p;
+    element.ChildCount = 0;
+    element.Text = {};
+    element.EndTagName = {};
+    element.Empty = data[p] == '/';
+    size_t endTag = 0, endName = 0, endNameLength = 0;
+    if (element.Empty) {
+        if (p + 1 >= end || data[p + 1] != '>') return false;
+    } else {
+        if (data[p] != '>') return false;
+        const size_t content = ++p;
+        if (p < end && data[p] != '<') {
+            if (!PlainTextAt(p)) return false;
+            element.Text = view(content, p);
+        } else {
+            while (p + 1 < end && data[p] == '<' && kNameStart[data[p + 1]]) {
+                const size_t child = ++p;
+                while (p < end && kNameChar[data[p]]) ++p;
+                const size_t childEnd = p;
+                // Attributes, blanks or "/>" are left to the node path.
+                if (p >= end || data[p] != '>') return false;
+                const size_t text = ++p;
+                if (!PlainTextAt(p)) return false;
+                const size_t textEnd = p;
+                size_t childEndName = 0, childEndNameLength = 0;
+                if (!PlainEndTagAt(p, childEndName, childEndNameLength) ||
+                    element.ChildCount == TXMLPlainElement::kMaxChildren)
+                    return false;
+                element.Children[element.ChildCount++] = {view(child, childEnd), view(text, textEnd)};
+            }
+        }
+        endTag = p;
+        if (!PlainEndTagAt(p, endName, endNameLength)) return false;
+        element.EndTagName = view(endName, endName + endNameLength);
+    }
+    // No line feed was taken: the line stays, the position moves on. The
+    // last tokens are set as the token path sets them.
+    TakePlainToken(ttName, nameEnd - start, name, nameEnd - name);
+    state_ = ScanState::InTag;
+    inEndTag_ = false;
+    position_ += int64_t(tagEnd - pos_);
+    pos_ = tagEnd;
+    if (element.Empty) {
+        TakeTagEnd();
+        return true;
+    }
+    state_ = ScanState::Outside;
+    position_ += int64_t(endTag - pos_);
+    pos_ = endTag;
+    TakePlainToken(ttCloseTag, p - endTag, endName, endNameLength);
     inEndTag_ = true;
     return true;
 }

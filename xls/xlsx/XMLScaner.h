@@ -49,6 +49,27 @@ enum TXMLTokenType {
 // "ttNone" ... "ttCloseTagNoContent" (as used in error messages).
 const char* TokenTypeName(TXMLTokenType type);
 
+// A whole element taken in one step (TXMLScaner::TakePlainElement): views
+// into the scanner's buffer, valid until the input is read further.
+struct TXMLPlainElement {
+    static constexpr size_t kMaxAttributes = 8;
+    static constexpr size_t kMaxChildren = 4;
+    struct Attribute {
+        std::string_view Name, Value;
+    };
+    struct Child {
+        std::string_view Name, Text;
+    };
+    std::string_view Name;
+    Attribute Attributes[kMaxAttributes];
+    size_t AttributeCount = 0;
+    Child Children[kMaxChildren];
+    size_t ChildCount = 0;
+    std::string_view Text;        // its own text (when it has no children)
+    bool Empty = false;           // "<name .../>"
+    std::string_view EndTagName;  // as written in its end tag
+};
+
 class TXMLScaner {
 public:
     static constexpr size_t kBlockSize = 40000;
@@ -112,6 +133,15 @@ public:
     // current token); gives the text's input offset and length. Takes
     // nothing and gives false otherwise.
     bool TakePlainTextAndEndTag(uint64_t& textAt, size_t& textLength);
+    // Between markup: a whole element already in the buffer whose start tag
+    // has at most kMaxAttributes attributes as TakePlainAttribute takes them
+    // (and no "<" in their values), and whose content is nothing, one plain
+    // text, or at most kMaxChildren children without attributes, each with
+    // nothing or one plain text, with nothing between them. Texts follow the
+    // rule of TakePlainOpening; end tags are "</name>" with optional blanks.
+    // Takes it, leaving the scanner as the token path would after its last
+    // token, and fills element. Takes nothing and gives false otherwise.
+    bool TakePlainElement(TXMLPlainElement& element);
 
     int64_t TokenLine() const { return tokenLine_; }
     int64_t TokenPosition() const { return tokenPosition_; }
@@ -144,6 +174,11 @@ private:
         return c;
     }
     void TakeCount(size_t count);
+    // A plain text at data[p..] (possibly empty) up to "<"; false when the
+    // text is not plain or the buffer ends first.
+    bool PlainTextAt(size_t& p) const;
+    // "</name" blanks ">" at data[p..]; gives the name's place.
+    bool PlainEndTagAt(size_t& p, size_t& name, size_t& nameLength) const;
     // Consumes count bytes that hold no line feed; the taken token's text is
     // [textAt, textAt + textLength) of the buffer.
     void TakePlainToken(TXMLTokenType type, size_t count, size_t textAt, size_t textLength);

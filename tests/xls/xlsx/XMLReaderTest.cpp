@@ -404,6 +404,100 @@ TEST(XMLReaderText, PlainContentInOneStepEndsWhereNodeByNodeEnds) {
     }
 }
 
+// An element as a one-line summary: name, attributes, children with their
+// texts, its own text, "/" when empty.
+std::string Summary(const TXMLPlainElement& element) {
+    std::string out(element.Name);
+    for (size_t i = 0; i < element.AttributeCount; ++i)
+        out += " " + std::string(element.Attributes[i].Name) + "=" + std::string(element.Attributes[i].Value);
+    for (size_t i = 0; i < element.ChildCount; ++i)
+        out += " <" + std::string(element.Children[i].Name) + ">" + std::string(element.Children[i].Text);
+    out += " [" + std::string(element.Text) + "]";
+    if (element.Empty) out += "/";
+    return out;
+}
+
+// The same summary, read node by node from the element's start tag.
+std::string SummaryNodeByNode(TXMLReader& reader) {
+    std::string out(reader.Name());
+    for (size_t i = 0; i < reader.AttributeCount(); ++i)
+        out += " " + std::string(reader.Attribute(i).Name) + "=" + std::string(reader.Attribute(i).Value);
+    if (reader.NoContent()) return out + " []/";
+    const int depth = reader.Depth();
+    std::string text;
+    while (reader.Next() && !(reader.NodeType() == TXMLNodeType::EndTag && reader.Depth() == depth)) {
+        if (reader.NodeType() == TXMLNodeType::Text) text += reader.ValueUtf8();
+        if (reader.NodeType() != TXMLNodeType::StartTag) continue;
+        out += " <" + std::string(reader.Name()) + ">";
+        const int childDepth = reader.Depth();
+        if (reader.NoContent()) continue;
+        while (reader.Next() && !(reader.NodeType() == TXMLNodeType::EndTag && reader.Depth() == childDepth))
+            out += reader.ValueUtf8();
+    }
+    return out + " [" + text + "]";
+}
+
+// From the row's start tag: the element after it taken whole (when
+// plainStep and the reader agrees) or node by node; then where the reader
+// stands and the rest of the document.
+AfterContent ReadElement(const std::string& input, size_t chunk, bool plainStep) {
+    TChunkedStream stream(input, chunk);
+    TXMLReader reader(stream);
+    EXPECT_TRUE(reader.Next());
+    AfterContent after;
+    TXMLPlainElement element;
+    if (plainStep && reader.TakePlainElement(element)) {
+        after.taken = true;
+        after.text = Summary(element);
+    } else {
+        EXPECT_TRUE(reader.Next());
+        after.text = SummaryNodeByNode(reader);
+    }
+    after.state = std::string(KindCode(reader.NodeType())) + ":" + std::string(reader.Name()) + "@" +
+                  std::to_string(reader.Depth()) + " " + std::to_string(reader.Line()) + ":" +
+                  std::to_string(reader.Position()) + "\n" + Trace(reader);
+    return after;
+}
+
+TEST(XMLReaderElements, PlainElementInOneStepEndsWhereNodeByNodeEnds) {
+    const struct {
+        std::string element;
+        bool taken;  // read whole
+    } rows[] = {
+        {R"(<c r="A1" t="str"><v>cam-1</v></c>)", true},
+        {R"(<c r="B2"/>)", true},
+        {R"(<c r='C3'  s="4" ><f>6*7</f><v>42</v></c>)", true},
+        {R"(<c>own text</c>)", true},
+        {R"(<c></c>)", true},
+        {R"(<c r="A1"><v></v></x >)", true},  // end tag names are not matched
+        {R"(<x:c x:r="A1"><x:v>1</x:v></x:c>)", true},
+        {R"(<c r="A1"><is><t>in</t></is></c>)", false},
+        {R"(<c r="A1"><v>a&amp;b</v></c>)", false},
+        {R"(<c r="A&amp;1"/>)", false},
+        {"<c r=\"A1\">\n<v>1</v></c>", false},
+        {R"(<c r="A1"><v>1</v> </c>)", false},
+        {R"(<c r="A1"><v> 1</v></c>)", false},
+        {R"(<c r="A1"><f t="shared" si="0"/><v>1</v></c>)", false},
+        {R"(<c a="1" b="2" c="3" d="4" e="5" f="6" g="7" h="8" i="9"/>)", false},
+        {R"(<c><v>1</v><v>2</v><v>3</v><v>4</v><v>5</v></c>)", false},
+        {R"(<c r="1"x="2"/>)", false},
+        {R"(<c>text<v>1</v></c>)", false},
+    };
+    for (const auto& row : rows) {
+        const std::string input = "<row>" + row.element + "<w k=\"v\">x</w></row>";
+        SCOPED_TRACE(input);
+        const AfterContent expected = ReadElement(input, 1 << 20, false);
+        for (size_t chunk : {size_t(1) << 20, size_t(1), size_t(7)}) {
+            const AfterContent got = ReadElement(input, chunk, true);
+            if (chunk == size_t(1) << 20) {
+                EXPECT_EQ(got.taken, row.taken);
+            }
+            EXPECT_EQ(got.text, expected.text) << chunk;
+            EXPECT_EQ(got.state, expected.state) << chunk;
+        }
+    }
+}
+
 TEST(XMLReaderText, EndOfInputInsideTheElementIsAnError) {
     TChunkedStream stream("<si><t>ab</t>", 100);
     TXMLReader reader(stream);
