@@ -1,7 +1,10 @@
 // Feeds arbitrary bytes to the XML pull reader. Besides memory safety it
 // checks that block boundaries do not matter: the document read whole and
 // read through a stream that hands out a few bytes at a time must give the
-// same nodes, or the same error text.
+// same nodes, or the same error text. It also checks that the one-step
+// takes (whole plain elements, plain text content) end where node-by-node
+// reading ends: same error text, or the same end, at the same line and
+// position.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -68,6 +71,34 @@ std::string Walk(korvel::TStream& stream) {
     return trace;
 }
 
+// Reads to the end: node by node, or taking whole plain elements and plain
+// contents wherever the reader allows. Gives how it ended and where.
+std::string Ending(korvel::TStream& stream, bool plainSteps) {
+    std::string ending;
+    korvel::TXMLReader reader(stream);
+    try {
+        korvel::TXMLPlainElement element;
+        std::string_view text;
+        size_t touched = 0;
+        for (;;) {
+            if (plainSteps && reader.TakePlainElement(element)) {
+                touched += element.Name.size() + element.Text.size() + element.EndTagName.size();
+                for (size_t i = 0; i < element.AttributeCount; ++i) touched += element.Attributes[i].Value.size();
+                for (size_t i = 0; i < element.ChildCount; ++i) touched += element.Children[i].Text.size();
+                continue;
+            }
+            if (!reader.Next()) break;
+            if (plainSteps && reader.NodeType() == korvel::TXMLNodeType::StartTag && reader.TakePlainTextContent(text))
+                touched += text.size();
+        }
+        ending = "end";
+        (void)touched;
+    } catch (const korvel::EXMLReaderError& e) {
+        ending = e.what();
+    }
+    return ending + " " + std::to_string(reader.Line()) + ":" + std::to_string(reader.Position());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -76,5 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ChunkedStream whole(data, size, size);
     ChunkedStream pieces(data, size, chunk);
     if (Walk(whole) != Walk(pieces)) std::abort();
+    ChunkedStream wholeAgain(data, size, size), wholePlain(data, size, size), piecesPlain(data, size, chunk);
+    const std::string nodeByNode = Ending(wholeAgain, false);
+    if (Ending(wholePlain, true) != nodeByNode || Ending(piecesPlain, true) != nodeByNode) std::abort();
     return 0;
 }
