@@ -86,7 +86,10 @@ void TXLSSheetReader::SetXF(uint32_t row, uint32_t col, uint16_t xf) {
 }
 
 void TXLSSheetReader::SetText(uint32_t row, uint32_t col, uint16_t xf) {
-    sheet_.SetCellValue(static_cast<int32_t>(row), static_cast<int32_t>(col), Variant(text_));
+    // text_ starts with the apostrophe of a literal text: stored as such,
+    // without a variant copy of it.
+    const std::u16string_view text = std::u16string_view(text_).substr(1);
+    sheet_.SetCellLiteralText(static_cast<int32_t>(row), static_cast<int32_t>(col), text, TXLSStringTable::HashOf(text));
     workbook_.BumpChangeStamp();
     SetXF(row, col, xf);
 }
