@@ -4,9 +4,10 @@
 //
 // The producer is called as produce(put, block): it fills *block and calls
 // put(block) for every full block (and once more for the last one); put
-// hands the block over and leaves an empty one in its place. consume(block) sees the blocks in the
-// order they were put. At most kPipeDepth blocks wait between the two, so
-// memory stays a few blocks whatever the job's size.
+// hands the block over and leaves an empty one in its place.
+// consume(block) sees the blocks in the order they were put. At most
+// kPipeDepth blocks wait between the two, so memory stays a few blocks
+// whatever the job's size.
 //
 // Failures keep their place: when the producer throws, every block it put
 // before is consumed first and its exception is then rethrown here. When
@@ -25,6 +26,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace korvel {
@@ -57,7 +59,9 @@ public:
     void Finish(std::exception_ptr failure) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            failure_ = failure;
+            // Moved, not copied: the consumer then drops the last
+            // reference, after it has read the exception.
+            failure_ = std::move(failure);
             finished_ = true;
         }
         blockReady_.notify_one();
@@ -123,7 +127,7 @@ void RunBlockPipe(bool threaded, Produce produce, Consume consume) {
                 } catch (...) {
                     failure = std::current_exception();
                 }
-                state.Finish(failure);
+                state.Finish(std::move(failure));
             });
         } catch (const std::system_error&) {
             threaded = false;  // no thread: the same work on this one

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 namespace korvel {
 
@@ -57,7 +58,9 @@ void TReadAheadStream::FillChunks() {
             std::lock_guard<std::mutex> lock(mutex_);
             if (chunk.filled > 0) ++ready_;
             if (ended) {
-                failure_ = failure;
+                // Moved, not copied: the reader then drops the last
+                // reference, after it has read the exception.
+                failure_ = std::move(failure);
                 sourceEnded_ = true;
             }
         }
