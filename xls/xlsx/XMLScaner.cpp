@@ -388,25 +388,16 @@ TXMLTokenType TXMLScaner::TakePlainOpening(bool insideElement) {
 
 bool TXMLScaner::TakePlainTextAndEndTag(uint64_t& textAt, size_t& textLength) {
     if (state_ != ScanState::Outside) return false;
-    const uint8_t* const data = buffer_.data();
     const size_t textStart = pos_;
     size_t p = textStart;
-    if (p < end_ && data[p] != '<') {
-        if (data[p] == '&' || IsSpace(data[p])) return false;
-        while (p < end_ && data[p] != '<' && data[p] != '&' && data[p] != '\n') ++p;
-    }
+    if (!PlainTextAt(p)) return false;
     const size_t textEnd = p;
-    if (p + 2 >= end_ || data[p] != '<' || data[p + 1] != '/' || !kNameStart[data[p + 2]]) return false;
-    p += 2;
-    const size_t name = p;
-    while (p < end_ && kNameChar[data[p]]) ++p;
-    const size_t nameLength = p - name;
-    while (p < end_ && (data[p] == ' ' || data[p] == '\t')) ++p;
-    if (p >= end_ || data[p] != '>') return false;
+    size_t name = 0, nameLength = 0;
+    if (!PlainEndTagAt(p, name, nameLength)) return false;
     textAt = base_ + textStart;
     textLength = textEnd - textStart;
     if (textLength > 0) TakePlainToken(ttText, textLength, textStart, textLength);
-    TakePlainToken(ttCloseTag, p + 1 - textEnd, name, nameLength);
+    TakePlainToken(ttCloseTag, p - textEnd, name, nameLength);
     inEndTag_ = true;
     return true;
 }
