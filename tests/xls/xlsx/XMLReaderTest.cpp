@@ -350,6 +350,14 @@ struct AfterContent {
     std::string text, state;
 };
 
+// The current node, its depth, the line and position, then the trace of
+// the rest of the document.
+std::string StandingAndRest(TXMLReader& reader) {
+    return std::string(KindCode(reader.NodeType())) + ":" + std::string(reader.Name()) + "@" +
+           std::to_string(reader.Depth()) + " " + std::to_string(reader.Line()) + ":" +
+           std::to_string(reader.Position()) + "\n" + Trace(reader);
+}
+
 // From the first start tag named v: its content taken in one step (when
 // plainStep and the reader agrees) or node by node.
 AfterContent ReadContent(const std::string& input, size_t chunk, bool plainStep) {
@@ -367,9 +375,7 @@ AfterContent ReadContent(const std::string& input, size_t chunk, bool plainStep)
         while (reader.Next() && !(reader.NodeType() == TXMLNodeType::EndTag && reader.Depth() == depth))
             if (reader.NodeType() == TXMLNodeType::Text) after.text += reader.ValueUtf8();
     }
-    after.state = std::string(KindCode(reader.NodeType())) + ":" + std::string(reader.Name()) + "@" +
-                  std::to_string(reader.Depth()) + " " + std::to_string(reader.Line()) + ":" +
-                  std::to_string(reader.Position()) + "\n" + Trace(reader);
+    after.state = StandingAndRest(reader);
     return after;
 }
 
@@ -453,9 +459,7 @@ AfterContent ReadElement(const std::string& input, size_t chunk, bool plainStep)
         EXPECT_TRUE(reader.Next());
         after.text = SummaryNodeByNode(reader);
     }
-    after.state = std::string(KindCode(reader.NodeType())) + ":" + std::string(reader.Name()) + "@" +
-                  std::to_string(reader.Depth()) + " " + std::to_string(reader.Line()) + ":" +
-                  std::to_string(reader.Position()) + "\n" + Trace(reader);
+    after.state = StandingAndRest(reader);
     return after;
 }
 
