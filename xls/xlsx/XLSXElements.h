@@ -6,6 +6,8 @@
 // "row"), so packages written with a prefixed main namespace read too.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -53,6 +55,11 @@ bool OptionalBool(const TXMLReader& reader, std::string_view name, bool fallback
 std::string_view OptionalText(const TXMLReader& reader, std::string_view name, std::string_view fallback);
 std::string_view RequiredText(const TXMLReader& reader, std::string_view name);
 int64_t RequiredInt(const TXMLReader& reader, std::string_view name);
+
+// A row height in points as the model keeps it: twips, rounded, 0..32767.
+inline uint16_t RowHeightTwips(double points) {
+    return static_cast<uint16_t>(std::clamp(std::lround(points * 20), 0L, 0x7FFFL));
+}
 
 // Throws "Unexpected EOF".
 [[noreturn]] void ThrowUnexpectedEOF();

@@ -18,9 +18,6 @@ namespace {
 
 constexpr int32_t kMaxRow = TXLSRange::kMaxRow;
 constexpr int32_t kMaxColumn = TXLSRange::kMaxColumn;
-constexpr double kTwipsPerPoint = 20;
-
-uint16_t ToUnit16(double value) { return static_cast<uint16_t>(std::clamp(std::lround(value), 0L, 0x7FFFL)); }
 
 }  // namespace
 
@@ -98,7 +95,7 @@ void TXLSXSheetDataParser::ReadRowSettings(const TXMLReader& reader) {
     op.Row = row_;
     if (height > 0) {
         op.Flags |= kRowHeightGiven;
-        op.Height = ToUnit16(height * kTwipsPerPoint);
+        op.Height = RowHeightTwips(height);
     }
     if (customHeight) op.Flags |= kRowCustomHeight;
     if (hidden) op.Flags |= kRowHidden;

@@ -24,13 +24,11 @@ constexpr int32_t kMaxColumn = TXLSRange::kMaxColumn;
 // Column settings a sheet may make in all: a few times every column, so
 // that a part repeating wide `col` ranges cannot keep the reader busy.
 constexpr int64_t kMaxColumnAssignments = 16 * (kMaxColumn + 1);
-constexpr double kTwipsPerPoint = 20;
 // How far ahead Store asks for a text's hash chain head and first entry.
 constexpr size_t kChainHeadAhead = 16;
 constexpr size_t kChainStartAhead = 8;
 constexpr double kWidthUnitsPerCharacter = 256;
 
-uint16_t ToUnit16(double value) { return static_cast<uint16_t>(std::clamp(std::lround(value), 0L, 0x7FFFL)); }
 
 }  // namespace
 
@@ -192,7 +190,7 @@ void TXLSXSheetReader::ReadMergeCells(TXMLReader& reader) {
 
 void TXLSXSheetReader::ReadSheetFormat(const TXMLReader& reader) {
     const double height = OptionalDouble(reader, "defaultRowHeight", -1);
-    if (height > 0) sheet_.Rows().SetDefaultHeight(ToUnit16(height * kTwipsPerPoint));
+    if (height > 0) sheet_.Rows().SetDefaultHeight(RowHeightTwips(height));
     const double width = OptionalDouble(reader, "defaultColWidth", -1);
     if (width > 0) sheet_.Columns().SetDefaultWidth(static_cast<uint16_t>(std::clamp(std::lround(width * kWidthUnitsPerCharacter), 0L, 0xFFFFL)));
 }
