@@ -72,10 +72,10 @@ bool TXMLReader::Next() {
             return true;
         case ttOpenEndTag:
             --depth_;
-            node_ = {TXMLNodeType::EndTag, scanner_.TokenText(), {}, true};
+            SetNode(TXMLNodeType::EndTag, scanner_.TokenText(), {}, true);
             return true;
         case ttText:
-            node_ = {TXMLNodeType::Text, {}, scanner_.TokenText(), true};
+            SetNode(TXMLNodeType::Text, {}, scanner_.TokenText(), true);
             return true;
         default:
             break;
@@ -86,18 +86,18 @@ bool TXMLReader::Next() {
             return false;
         case ttText:
             if (depth_ == 0) ThrowUnexpectedToken();
-            node_ = {TXMLNodeType::Text, {}, scanner_.TokenText(), true};
+            SetNode(TXMLNodeType::Text, {}, scanner_.TokenText(), true);
             return true;
         case ttComment:
-            node_ = {TXMLNodeType::Comment, {}, scanner_.TokenText(), true};
+            SetNode(TXMLNodeType::Comment, {}, scanner_.TokenText(), true);
             return true;
         case ttOpenDoctype:
             if (depth_ != 0) ThrowUnexpectedToken();
-            node_ = {TXMLNodeType::DocumentType, {}, scanner_.TokenText(), true};
+            SetNode(TXMLNodeType::DocumentType, {}, scanner_.TokenText(), true);
             return true;
         case ttOpenCDATA:
             if (depth_ == 0) ThrowUnexpectedToken();
-            node_ = {TXMLNodeType::CData, {}, scanner_.TokenText(), true};
+            SetNode(TXMLNodeType::CData, {}, scanner_.TokenText(), true);
             return true;
         case ttOpenPI:
             ReadProcessingInstruction();
@@ -126,7 +126,7 @@ bool TXMLReader::TakePlainTextContent(std::string_view& text) {
     spans_.clear();
     attributes_.clear();
     tagBytes_.clear();
-    node_ = {TXMLNodeType::EndTag, scanner_.TokenText(), {}, true};
+    SetNode(TXMLNodeType::EndTag, scanner_.TokenText(), {}, true);
     text = scanner_.BufferView(at, length);
     return true;
 }
@@ -137,13 +137,14 @@ bool TXMLReader::TakePlainElement(TXMLPlainElement& element) {
         ++depth_;
         pendingDepth_ = false;
     }
-    if (depth_ == 0 || !scanner_.TakePlainElement(element)) return false;
+    if (depth_ == 0) return false;
+    const std::string_view last = scanner_.TakePlainElement(element);
+    if (last.data() == nullptr) return false;
     hasSaved_ = false;
     spans_.clear();
     attributes_.clear();
     tagBytes_.clear();
-    node_ = element.Empty ? Node{TXMLNodeType::StartTag, element.Name, {}, true}
-                          : Node{TXMLNodeType::EndTag, element.EndTagName, {}, true};
+    SetNode(element.Empty ? TXMLNodeType::StartTag : TXMLNodeType::EndTag, last, {}, true);
     return true;
 }
 
@@ -202,7 +203,7 @@ void TXMLReader::ReadStartTagAfterName() {
     // Views are taken only now: the buffer and tagBytes_ may have moved
     // while the tag was read (the pinned bytes stay until the next node).
     for (const auto& s : spans_) attributes_.push_back({ViewOf(s.name), ViewOf(s.value)});
-    node_ = {TXMLNodeType::StartTag, ViewOf(name), {}, empty};
+    SetNode(TXMLNodeType::StartTag, ViewOf(name), {}, empty);
     pendingDepth_ = !empty;
 }
 
@@ -215,7 +216,7 @@ void TXMLReader::ReadEndTag() {
     type = scanner_.TakeTagEnd();
     if (type == ttNone) type = NextSignificantToken();
     if (type != ttCloseTag) type == ttNone ? ThrowEndOfInput() : ThrowUnexpectedToken(kExpectGreater);
-    node_ = {TXMLNodeType::EndTag, ViewOf(name), {}, true};
+    SetNode(TXMLNodeType::EndTag, ViewOf(name), {}, true);
 }
 
 void TXMLReader::ReadProcessingInstruction() {
@@ -229,7 +230,7 @@ void TXMLReader::ReadProcessingInstruction() {
     else if (type != ttClosePI) ThrowUnexpectedToken(kExpectPIContent);
     std::string_view name = ViewOf(nameSpan);
     TXMLNodeType kind = name == "xml" ? TXMLNodeType::XmlDeclaration : TXMLNodeType::ProcessingInstruction;
-    node_ = {kind, name, value, true};
+    SetNode(kind, name, value, true);
 }
 
 const TXMLAttribute* TXMLReader::FindAttribute(std::string_view name) const {
@@ -245,7 +246,7 @@ void TXMLReader::MoveToAttribute(std::string_view name) {
         saved_ = node_;
         hasSaved_ = true;
     }
-    node_ = {TXMLNodeType::Attribute, attribute->Name, attribute->Value, true};
+    SetNode(TXMLNodeType::Attribute, attribute->Name, attribute->Value, true);
 }
 
 void TXMLReader::MoveToElement() {

@@ -123,6 +123,14 @@ private:
         std::string_view value;
         bool noContent = true;
     };
+    // Field by field: a Node built whole goes through the stack, and copying
+    // it back reloads those narrower stores at once, which stalls.
+    void SetNode(TXMLNodeType type, std::string_view name, std::string_view value, bool noContent) {
+        node_.type = type;
+        node_.name = name;
+        node_.value = value;
+        node_.noContent = noContent;
+    }
     // Where one token's text is kept while a tag is read: in the scanner's
     // pinned buffer (input offset) or, once decoded, in tagBytes_.
     struct TextSpan {

@@ -424,8 +424,8 @@ bool TXMLScaner::PlainEndTagAt(size_t& p, size_t& name, size_t& nameLength) cons
     return true;
 }
 
-bool TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
-    if (state_ != ScanState::Outside) return false;
+std::string_view TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
+    if (state_ != ScanState::Outside) return {};
     // Locals, not members: the stores into element could alias them.
     const uint8_t* const data = buffer_.data();
     const size_t end = end_;
@@ -434,7 +434,7 @@ bool TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
     };
     const size_t start = pos_;
     size_t p = start;
-    if (p + 1 >= end || data[p] != '<' || !kNameStart[data[p + 1]]) return false;
+    if (p + 1 >= end || data[p] != '<' || !kNameStart[data[p + 1]]) return {};
     const size_t name = ++p;
     while (p < end && kNameChar[data[p]]) ++p;
     const size_t nameEnd = p;
@@ -442,21 +442,21 @@ bool TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
     element.AttributeCount = 0;
     // Attributes: blanks, name, "=", a quoted plain value; then the tag's end.
     for (;;) {
-        if (p >= end) return false;
+        if (p >= end) return {};
         if (data[p] != ' ' && data[p] != '\t') break;
         while (p < end && (data[p] == ' ' || data[p] == '\t')) ++p;
-        if (p >= end) return false;
+        if (p >= end) return {};
         if (!kNameStart[data[p]]) break;
         const size_t attribute = p;
         while (p < end && kNameChar[data[p]]) ++p;
         const size_t attributeEnd = p;
-        if (end - p < 2 || data[p] != '=') return false;
+        if (end - p < 2 || data[p] != '=') return {};
         const uint8_t quote = data[++p];
-        if (quote != '"' && quote != '\'') return false;
+        if (quote != '"' && quote != '\'') return {};
         const size_t value = ++p;
         const std::array<bool, 256>& stop = quote == '"' ? kDoubleQuotedStop : kSingleQuotedStop;
         while (p < end && !stop[data[p]]) ++p;
-        if (p >= end || data[p] != quote || element.AttributeCount == TXMLPlainElement::kMaxAttributes) return false;
+        if (p >= end || data[p] != quote || element.AttributeCount == TXMLPlainElement::kMaxAttributes) return {};
         element.Attributes[element.AttributeCount++] = {view(attribute, attributeEnd), view(value, p)};
         ++p;
     }
@@ -467,12 +467,12 @@ bool TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
     element.Empty = data[p] == '/';
     size_t endTag = 0, endName = 0, endNameLength = 0;
     if (element.Empty) {
-        if (p + 1 >= end || data[p + 1] != '>') return false;
+        if (p + 1 >= end || data[p + 1] != '>') return {};
     } else {
-        if (data[p] != '>') return false;
+        if (data[p] != '>') return {};
         const size_t content = ++p;
         if (p < end && data[p] != '<') {
-            if (!PlainTextAt(p)) return false;
+            if (!PlainTextAt(p)) return {};
             element.Text = view(content, p);
         } else {
             while (p + 1 < end && data[p] == '<' && kNameStart[data[p + 1]]) {
@@ -480,19 +480,19 @@ bool TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
                 while (p < end && kNameChar[data[p]]) ++p;
                 const size_t childEnd = p;
                 // Attributes, blanks or "/>" are left to the node path.
-                if (p >= end || data[p] != '>') return false;
+                if (p >= end || data[p] != '>') return {};
                 const size_t text = ++p;
-                if (!PlainTextAt(p)) return false;
+                if (!PlainTextAt(p)) return {};
                 const size_t textEnd = p;
                 size_t childEndName = 0, childEndNameLength = 0;
                 if (!PlainEndTagAt(p, childEndName, childEndNameLength) ||
                     element.ChildCount == TXMLPlainElement::kMaxChildren)
-                    return false;
+                    return {};
                 element.Children[element.ChildCount++] = {view(child, childEnd), view(text, textEnd)};
             }
         }
         endTag = p;
-        if (!PlainEndTagAt(p, endName, endNameLength)) return false;
+        if (!PlainEndTagAt(p, endName, endNameLength)) return {};
         element.EndTagName = view(endName, endName + endNameLength);
     }
     // No line feed was taken: the line stays, the position moves on. The
@@ -504,14 +504,14 @@ bool TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
     pos_ = tagEnd;
     if (element.Empty) {
         TakeTagEnd();
-        return true;
+        return view(name, nameEnd);
     }
     state_ = ScanState::Outside;
     position_ += int64_t(endTag - pos_);
     pos_ = endTag;
     TakePlainToken(ttCloseTag, p - endTag, endName, endNameLength);
     inEndTag_ = true;
-    return true;
+    return view(endName, endName + endNameLength);
 }
 
 // After "<".

@@ -140,8 +140,12 @@ public:
     // nothing or one plain text, with nothing between them. Texts follow the
     // rule of TakePlainOpening; end tags are "</name>" with optional blanks.
     // Takes it, leaving the scanner as the token path would after its last
-    // token, and fills element. Takes nothing and gives false otherwise.
-    bool TakePlainElement(TXMLPlainElement& element);
+    // token, and fills element. Gives the name of the last tag taken (the
+    // element's end tag, or its start tag when it is empty), in registers
+    // rather than through element, which the caller would have to reload
+    // right after these stores. Takes nothing and gives a view whose data()
+    // is null otherwise.
+    std::string_view TakePlainElement(TXMLPlainElement& element);
 
     int64_t TokenLine() const { return tokenLine_; }
     int64_t TokenPosition() const { return tokenPosition_; }
