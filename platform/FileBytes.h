@@ -19,6 +19,11 @@ class TFileBytes {
 public:
     virtual ~TFileBytes() = default;
     std::span<const uint8_t> Bytes() const { return bytes_; }
+    // A hint from a parser that will read the bytes front to back on this
+    // thread: a large mapped file then has its pages brought in ahead of it
+    // on another. A reader that already has a helper going through the bytes
+    // first (a zip entry's CRC check) does not ask. Changes no byte.
+    virtual void TouchAhead() const {}
 
 protected:
     std::span<const uint8_t> bytes_;

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -23,18 +24,23 @@ constexpr size_t kPageBytes = 4096;
 
 // On a virtual machine the first touch of each mapped page can cost a trip to
 // the host, and only a touch from the program itself spares the parser that
-// trip (the system's own prefaulting does not). So for a large file a helper
-// thread reads one byte of every page, front to back like the parsers, on the
-// other core. Without a thread the parser simply takes the faults itself.
+// trip (the system's own prefaulting does not). So for a large file, when
+// its parser asks, a helper thread reads one byte of every page, front to
+// back like the parsers, on the other core. Without a thread the parser
+// simply takes the faults itself.
 class TMappedFileBytes : public TFileBytes {
 public:
     TMappedFileBytes(void* address, size_t size) : address_(address), size_(size) {
         bytes_ = std::span<const uint8_t>(static_cast<const uint8_t*>(address), size);
-        if (size < kTouchAheadMinimum) return;
-        try {
-            toucher_ = std::thread([this] { TouchPages(); });
-        } catch (const std::system_error&) {
-        }
+    }
+    void TouchAhead() const override {
+        if (size_ < kTouchAheadMinimum) return;
+        std::call_once(touchStarted_, [this] {
+            try {
+                toucher_ = std::thread([this] { TouchPages(); });
+            } catch (const std::system_error&) {
+            }
+        });
     }
     ~TMappedFileBytes() override {
         stop_.store(true, std::memory_order_relaxed);
@@ -43,7 +49,7 @@ public:
     }
 
 private:
-    void TouchPages() {
+    void TouchPages() const {
         const volatile uint8_t* bytes = static_cast<const uint8_t*>(address_);
         uint8_t sink = 0;
         for (size_t offset = 0; offset < size_; offset += kPageBytes) {
@@ -56,7 +62,8 @@ private:
     void* address_;
     size_t size_;
     std::atomic<bool> stop_{false};
-    std::thread toucher_;
+    mutable std::once_flag touchStarted_;
+    mutable std::thread toucher_;
 };
 
 class TBufferedFileBytes : public TFileBytes {

@@ -36,18 +36,29 @@ TEST(FileBytes, RegularEmptyAndMissingFiles) {
     EXPECT_EQ(ReadFileBytes(scratch.Path()), nullptr);  // a folder has no bytes to read
 }
 
-// Large files have their pages touched ahead by a helper thread: the bytes
-// read the same, and letting go of the file at once (while the helper may
-// still run) or after reading must both end cleanly.
+// Large files asked to be touched ahead have their pages touched by a helper
+// thread: the bytes read the same, asking twice starts one helper, and
+// letting go of the file at once (while the helper may still run) or after
+// reading must both end cleanly.
 TEST(FileBytes, LargeFilesReadTheSameWhileTouchedAhead) {
     ScratchFolder scratch;
     std::string content(5 << 20, '\0');
     for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 13 + i / 4096);
     const std::string path = scratch.Write("large.bin", content);
-    for (int round = 0; round < 20; ++round) ASSERT_NE(ReadFileBytes(path), nullptr);
+    for (int round = 0; round < 20; ++round) {
+        auto dropped = ReadFileBytes(path);
+        ASSERT_NE(dropped, nullptr);
+        dropped->TouchAhead();
+        if (round % 2 == 0) dropped->TouchAhead();
+    }
     auto file = ReadFileBytes(path);
     ASSERT_NE(file, nullptr);
+    file->TouchAhead();
+    file->TouchAhead();
     EXPECT_EQ(AsString(*file), content);
+    auto untouched = ReadFileBytes(path);
+    ASSERT_NE(untouched, nullptr);
+    EXPECT_EQ(AsString(*untouched), content);
 }
 
 TEST(FileBytes, BytesOutliveTheFileName) {

@@ -30,6 +30,7 @@ int32_t ReadDetected(TXLSWorkbook& workbook, TStream& stream, const std::u16stri
     case kFileCompoundDocument:
     case kFilePlainBiff: {
         TXLSReader reader(workbook, password);
+        if (file) file->TouchAhead();
         const int32_t result = file ? reader.ReadBytes(file, file->Bytes()) : reader.ReadStream(stream);
         if (result == kXLSOk) fileFormat = reader.FileFormat();
         return result;

@@ -55,6 +55,7 @@ TXLSReadStream::~TXLSReadStream() = default;
 int32_t TXLSReadStream::OpenFile(const std::u16string& path) {
     std::shared_ptr<const TFileBytes> file = ReadFileBytes(Utf16ToUtf8(path));
     if (!file) return kXLSReadNoRecordStream;
+    file->TouchAhead();
     const std::span<const uint8_t> bytes = file->Bytes();
     return OpenShared(std::move(file), bytes);
 }
