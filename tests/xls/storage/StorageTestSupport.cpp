@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +38,33 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
               static_cast<std::streamsize>(bytes.size()));
 }
 
+namespace {
+// The folders made by FreshFolder in this process. They are removed once
+// the tests have run, unless one failed: then they stay to be looked into.
+class TFreshFolders : public ::testing::Environment {
+public:
+    void Add(const fs::path& folder) { folders_.push_back(folder); }
+    void TearDown() override {
+        if (::testing::UnitTest::GetInstance()->Failed()) {
+            for (const auto& folder : folders_) std::fprintf(stderr, "kept for a look: %s\n", folder.c_str());
+            return;
+        }
+        std::error_code ignored;
+        for (const auto& folder : folders_) fs::remove_all(folder, ignored);
+    }
+
+private:
+    std::vector<fs::path> folders_;
+};
+
+TFreshFolders& FreshFolders() {
+    // Owned by the test framework once registered.
+    static TFreshFolders* folders =
+        static_cast<TFreshFolders*>(::testing::AddGlobalTestEnvironment(new TFreshFolders));
+    return *folders;
+}
+}  // namespace
+
 std::string FreshFolder(const std::string& label) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     fs::path folder =
@@ -43,6 +72,7 @@ std::string FreshFolder(const std::string& label) {
                                           label + "-" + (info ? info->name() : "x"));
     fs::remove_all(folder);
     fs::create_directories(folder);
+    FreshFolders().Add(folder);
     return folder.string() + "/";
 }
 
