@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/TextUtil.h"
 #include "xls/xlsx/XMLReaderError.h"
@@ -43,6 +46,28 @@ constexpr std::array<bool, 256> MakeStopTable(char quote) {
 constexpr std::array<bool, 256> kTextStop = MakeStopTable(0);
 constexpr std::array<bool, 256> kDoubleQuotedStop = MakeStopTable('"');
 constexpr std::array<bool, 256> kSingleQuotedStop = MakeStopTable('\'');
+
+// The first p in [from, end) whose byte ends a plain run ("<", "&", line
+// feed, and quote unless it is 0), or end. Sixteen bytes are compared at a
+// time while sixteen remain; the rest go byte by byte.
+size_t PlainRunEnd(const uint8_t* data, size_t from, size_t end, uint8_t quote) {
+    size_t p = from;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), lf = _mm_set1_epi8('\n');
+    // Without a quote, "<" stands in for it.
+    const __m128i q = _mm_set1_epi8(static_cast<char>(quote != 0 ? quote : '<'));
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, q)));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+        if (mask != 0) return p + static_cast<size_t>(__builtin_ctz(mask));
+    }
+#endif
+    const std::array<bool, 256>& stop = quote == '"' ? kDoubleQuotedStop : quote == '\'' ? kSingleQuotedStop : kTextStop;
+    while (p < end && !stop[data[p]]) ++p;
+    return p;
+}
 
 // The code point of a character reference body ("#65", "#x41"), or -1.
 long CharacterReference(std::string_view body) {
@@ -406,7 +431,7 @@ bool TXMLScaner::PlainTextAt(size_t& p) const {
     const uint8_t* const data = buffer_.data();
     if (p < end_ && data[p] != '<') {
         if (data[p] == '&' || IsSpace(data[p])) return false;
-        while (p < end_ && !kTextStop[data[p]]) ++p;
+        p = PlainRunEnd(data, p, end_, 0);
     }
     return p < end_ && data[p] == '<';
 }
@@ -454,8 +479,7 @@ std::string_view TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
         const uint8_t quote = data[++p];
         if (quote != '"' && quote != '\'') return {};
         const size_t value = ++p;
-        const std::array<bool, 256>& stop = quote == '"' ? kDoubleQuotedStop : kSingleQuotedStop;
-        while (p < end && !stop[data[p]]) ++p;
+        p = PlainRunEnd(data, p, end, quote);
         if (p >= end || data[p] != quote || element.AttributeCount == TXMLPlainElement::kMaxAttributes) return {};
         element.Attributes[element.AttributeCount++] = {view(attribute, attributeEnd), view(value, p)};
         ++p;
