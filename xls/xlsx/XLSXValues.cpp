@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cmath>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace korvel {
 
@@ -126,7 +129,42 @@ bool ParseRangeReference(std::string_view text, TXLSXCellPos& first, TXLSXCellPo
     return ParseCellReference(text.substr(0, colon), first) && ParseCellReference(text.substr(colon + 1), last);
 }
 
+namespace {
+
+// Decimals of at most 15 digits without an exponent ("723", "-9038.49"),
+// the usual cell values: the digits as an integer are exact in a double, and
+// so is the power of ten, so one division rounds correctly, as from_chars
+// would. Anything else answers false and goes the general way.
+bool ParseShortDecimal(std::string_view text, double& value) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr size_t kMaxDigits = 15;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    if (static_cast<size_t>(end - p) > kMaxDigits + 1) return false;
+    uint64_t digits = 0;
+    const char* const first = p;
+    while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
+    size_t fractionDigits = 0;
+    const bool point = p != end && *p == '.';
+    if (point) {
+        const char* const fraction = ++p;
+        while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
+        fractionDigits = static_cast<size_t>(p - fraction);
+    }
+    const size_t digitCount = static_cast<size_t>(p - first) - (point ? 1 : 0);
+    if (p != end || digitCount == 0 || digitCount > kMaxDigits) return false;
+    const double magnitude = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+}  // namespace
+
 bool ParseXmlDouble(std::string_view text, double& value) {
+    if (ParseShortDecimal(text, value)) return true;
     text = TrimBlanks(text);
     if (text == "INF" || text == "+INF") {
         value = std::numeric_limits<double>::infinity();
@@ -194,17 +232,37 @@ bool ParseIsoDate(std::string_view text, double& days) {
     return true;
 }
 
+namespace {
+
+// Widens bytes to units up to the first byte that is not ASCII; returns how
+// many were widened.
+size_t WidenAscii(const uint8_t* bytes, size_t count, char16_t* units) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; count - i >= 16; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        if (_mm_movemask_epi8(v) != 0) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(units + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(units + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (; i < count && bytes[i] < 0x80; ++i) units[i] = static_cast<char16_t>(bytes[i]);
+    return i;
+}
+
+}  // namespace
+
 void AppendUtf8AsUtf16(std::string_view utf8, std::u16string& out) {
     const size_t n = utf8.size();
-    size_t i = 0;
-    // The ASCII run at the start (often the whole text) is widened in one go.
-    while (i < n && static_cast<uint8_t>(utf8[i]) < 0x80) ++i;
-    if (i > 0) {
-        const size_t at = out.size();
-        out.resize(at + i);
-        std::copy(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(i), out.begin() + static_cast<std::ptrdiff_t>(at));
-    }
-    while (i < n) {
+    // The ASCII run at the start (often the whole text) is widened in place,
+    // into room for one unit per byte: UTF-8 never needs fewer bytes than
+    // UTF-16 needs units.
+    const size_t at = out.size();
+    out.resize(at + n);
+    const size_t ascii = WidenAscii(reinterpret_cast<const uint8_t*>(utf8.data()), n, out.data() + at);
+    out.resize(at + ascii);
+    for (size_t i = ascii; i < n;) {
         const uint8_t c = static_cast<uint8_t>(utf8[i]);
         if (c < 0x80) {
             out.push_back(static_cast<char16_t>(c));

@@ -63,6 +63,13 @@ TEST(XLSXValues, Numbers) {
         {"-1E-300", true, -1e-300}, {"+3", true, 3}, {" 42 ", true, 42},      {"2147483648", true, 2147483648.0},
         {"", false, 0},       {"abc", false, 0},      {"1.5x", false, 0},     {"0x10", false, 0},
         {"inf", false, 0},    {"1,5", false, 0},      {"1e999", false, 0},
+        // Around the short-decimal path: up to 15 digits, else the general way.
+        {"723", true, 723},   {"-9038.49", true, -9038.49}, {"0.3", true, 0.3}, {"5.", true, 5},
+        {".5", true, 0.5},    {"-.25", true, -0.25},  {"123456789012345", true, 123456789012345.0},
+        {"123456.789012345", true, 123456.789012345}, {"0.000000000000001", true, 1e-15},
+        {"9007199254740993", true, 9007199254740993.0}, {"-347884361387449.44", true, -347884361387449.44},
+        {"1.2.3", false, 0},  {".", false, 0},        {"-", false, 0},        {"--5", false, 0},
+        {"5-", false, 0},
     };
     for (const Row& r : rows) {
         double value = -99;
@@ -72,6 +79,8 @@ TEST(XLSXValues, Numbers) {
         }
     }
     double value = 0;
+    ASSERT_TRUE(ParseXmlDouble("-0", value));
+    EXPECT_TRUE(std::signbit(value));
     ASSERT_TRUE(ParseXmlDouble("-INF", value));
     EXPECT_EQ(value, -std::numeric_limits<double>::infinity());
     ASSERT_TRUE(ParseXmlDouble("NaN", value));
@@ -131,6 +140,17 @@ TEST(XLSXValues, Utf8AppendsAsUtf16) {
     std::u16string name(1, u'\'');
     AppendUtf8AsUtf16("cam-000123 \xC3\xA9t\xC3\xA9 ok", name);  // an ASCII run, then more
     EXPECT_EQ(name, u"'cam-000123 \u00E9t\u00E9 ok");
+    // Runs of 16 bytes and more, with the first non-ASCII byte at either
+    // side of a 16-byte boundary.
+    out.clear();
+    AppendUtf8AsUtf16("0123456789abcdef\xC3\xA9", out);
+    EXPECT_EQ(out, u"0123456789abcdef\u00E9");
+    out.clear();
+    AppendUtf8AsUtf16("0123456789abcde\xC3\xA9" "f", out);
+    EXPECT_EQ(out, u"0123456789abcde\u00E9f");
+    std::u16string longer(1, u'x');
+    AppendUtf8AsUtf16("roof bullet 537 (backup unit) fa\xC3\xA7" "ade", longer);
+    EXPECT_EQ(longer, u"xroof bullet 537 (backup unit) fa\u00E7ade");
     out.clear();
     // A lone continuation byte, a cut sequence, an overlong form and an encoded surrogate.
     AppendUtf8AsUtf16("\x80x\xE2\x82", out);
