@@ -140,7 +140,7 @@ void TXLSXSheetDataParser::BeginCell(const Attributes& attributes, size_t count)
     value_.clear();
 }
 
-void TXLSXSheetDataParser::EndCell() {
+void TXLSXSheetDataParser::EndCell(std::string_view value) {
     if (cell_.formula) ++formulaCount_;
     const TXLSXCellPos pos = cell_.pos;
     if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0) return;
@@ -148,26 +148,28 @@ void TXLSXSheetDataParser::EndCell() {
     op.Row = pos.Row;
     op.Col = pos.Col;
     op.XF = cell_.xf;
-    if (cell_.haveValue) AddValue(op, cell_.type, cell_.inlineText);
+    if (cell_.haveValue) AddValue(op, cell_.type, cell_.inlineText, value);
 }
 
 // The same cell as ReadCell reads it, from an element taken whole: its
 // children hold one plain text each, so "is" has no runs or phonetic parts.
 void TXLSXSheetDataParser::ReadPlainCell(const TXMLPlainElement& element) {
     BeginCell(element.Attributes, element.AttributeCount);
+    // The value stays in the scanner's buffer until the next element is taken.
+    std::string_view value;
     for (size_t i = 0; i < element.ChildCount; ++i) {
         const std::string_view name = LocalName(element.Children[i].Name);
         if (name == "v" && !cell_.inlineText) {
-            value_.assign(element.Children[i].Text);
+            value = element.Children[i].Text;
             cell_.haveValue = true;
         } else if (name == "is") {
-            value_.assign(element.Children[i].Text);
+            value = element.Children[i].Text;
             cell_.haveValue = cell_.inlineText = true;
         } else if (name == "f") {
             cell_.formula = true;
         }
     }
-    EndCell();
+    EndCell(value);
 }
 
 void TXLSXSheetDataParser::ReadCell(TXMLReader& reader) {
@@ -188,22 +190,22 @@ void TXLSXSheetDataParser::ReadCell(TXMLReader& reader) {
         if (name == "f") cell_.formula = true;
         return TXLSXChildAction::Skip;
     });
-    EndCell();
+    EndCell(value_);
 }
 
-void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inlineText) {
+void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inlineText, std::string_view value) {
     if (inlineText) type = TCellType::InlineText;
     int64_t index = 0;
     switch (type) {
     case TCellType::Number:
-        if (ParseXmlDouble(value_, op.Number)) op.Kind = TXLSXCellOpKind::Number;
+        if (ParseXmlDouble(value, op.Number)) op.Kind = TXLSXCellOpKind::Number;
         break;
     case TCellType::Boolean:
         op.Kind = TXLSXCellOpKind::Boolean;
-        op.Number = XmlTrue(value_) ? 1 : 0;
+        op.Number = XmlTrue(value) ? 1 : 0;
         break;
     case TCellType::Shared:
-        if (!ParseXmlInt(value_, index)) break;
+        if (!ParseXmlInt(value, index)) break;
         if (index >= 0 && static_cast<uint64_t>(index) < sharedStrings_) {
             op.Kind = TXLSXCellOpKind::SharedText;
             op.Index = static_cast<int32_t>(index);
@@ -216,17 +218,17 @@ void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inline
         std::u16string& texts = (*block_)->texts;
         // Offsets are 32-bit; a text that would pass them is more than
         // memory holds anyway.
-        if (value_.size() > UINT32_MAX - texts.size()) throw std::length_error("Cell text too long");
+        if (value.size() > UINT32_MAX - texts.size()) throw std::length_error("Cell text too long");
         op.Kind = TXLSXCellOpKind::Text;
         op.TextStart = static_cast<uint32_t>(texts.size());
-        AppendUtf8AsUtf16(value_, texts);
+        AppendUtf8AsUtf16(value, texts);
         op.TextLength = static_cast<uint32_t>(texts.size() - op.TextStart);
         // Hashed here, beside the XML, rather than where the model is changed.
         op.TextHash = TXLSStringTable::HashOf(std::u16string_view(texts).substr(op.TextStart, op.TextLength));
         break;
     }
     case TCellType::Date:
-        if (ParseIsoDate(value_, op.Number)) op.Kind = TXLSXCellOpKind::Date;
+        if (ParseIsoDate(value, op.Number)) op.Kind = TXLSXCellOpKind::Date;
         break;
     case TCellType::Error:
     case TCellType::Unknown:

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "xls/xlsx/XLSXCellOps.h"
 #include "xls/xlsx/XLSXValues.h"
@@ -59,8 +60,8 @@ private:
     // From the cell's attributes (anything with Name and Value views).
     template <typename Attributes>
     void BeginCell(const Attributes& attributes, size_t count);
-    void EndCell();
-    void AddValue(TXLSXCellOp& op, TCellType type, bool inlineText);
+    void EndCell(std::string_view value);
+    void AddValue(TXLSXCellOp& op, TCellType type, bool inlineText, std::string_view value);
     TXLSXCellOp& AddOp();
 
     const size_t sharedStrings_;
@@ -71,7 +72,7 @@ private:
     int32_t lastCol_ = -1;  // the previous cell's column in the current row
     int32_t formulaCount_ = 0;
     TCell cell_;
-    std::string value_;     // a cell's value text, reused
+    std::string value_;     // a cell's value text on the node path, reused
     TXMLPlainElement plain_;
 };
 
