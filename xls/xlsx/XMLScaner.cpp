@@ -69,6 +69,13 @@ size_t PlainRunEnd(const uint8_t* data, size_t from, size_t end, uint8_t quote) 
     return p;
 }
 
+// "</" name ">" at data[p..], where the start tag's name is data[name..]:
+// the usual end tag, matched without a scan (PlainEndTagAt takes any other).
+bool SameEndTagAt(const uint8_t* data, size_t p, size_t end, size_t name, size_t nameLength) {
+    return end - p > nameLength + 2 && data[p] == '<' && data[p + 1] == '/' &&
+           std::memcmp(data + p + 2, data + name, nameLength) == 0 && data[p + 2 + nameLength] == '>';
+}
+
 // The code point of a character reference body ("#65", "#x41"), or -1.
 long CharacterReference(std::string_view body) {
     int base = 10;
@@ -509,14 +516,20 @@ std::string_view TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
                 if (!PlainTextAt(p)) return {};
                 const size_t textEnd = p;
                 size_t childEndName = 0, childEndNameLength = 0;
-                if (!PlainEndTagAt(p, childEndName, childEndNameLength) ||
-                    element.ChildCount == TXMLPlainElement::kMaxChildren)
-                    return {};
+                if (SameEndTagAt(data, p, end, child, childEnd - child)) p += childEnd - child + 3;
+                else if (!PlainEndTagAt(p, childEndName, childEndNameLength)) return {};
+                if (element.ChildCount == TXMLPlainElement::kMaxChildren) return {};
                 element.Children[element.ChildCount++] = {view(child, childEnd), view(text, textEnd)};
             }
         }
         endTag = p;
-        if (!PlainEndTagAt(p, endName, endNameLength)) return {};
+        if (SameEndTagAt(data, p, end, name, nameEnd - name)) {
+            endName = p + 2;
+            endNameLength = nameEnd - name;
+            p += endNameLength + 3;
+        } else if (!PlainEndTagAt(p, endName, endNameLength)) {
+            return {};
+        }
         element.EndTagName = view(endName, endName + endNameLength);
     }
     // No line feed was taken: the line stays, the position moves on. The
