@@ -120,10 +120,7 @@ void TXLSXSheetDataParser::BeginCell(const Attributes& attributes, size_t count)
         const std::string_view** slot = name[0] == 'r' ? &r : name[0] == 's' ? &s : name[0] == 't' ? &t : nullptr;
         if (slot != nullptr && *slot == nullptr) *slot = &attributes[i].Value;
     }
-    if (r == nullptr || !ParseCellReference(*r, cell_.pos)) {
-        cell_.pos.Row = row_;
-        cell_.pos.Col = lastCol_ + 1;
-    }
+    if (r == nullptr || !ParseCellReference(*r, cell_.pos)) cell_.pos = TXLSXCellPos{row_, lastCol_ + 1};
     lastCol_ = cell_.pos.Col;
     const int64_t style = s != nullptr ? ValueInt(*s, 0) : 0;
     cell_.xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, styleXFMaximum_) : 0;

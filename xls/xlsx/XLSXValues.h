@@ -16,6 +16,7 @@ struct TXLSXCellPos {
     int32_t Row = 0;
     int32_t Col = 0;
 };
+static_assert(sizeof(TXLSXCellPos) == 8);
 
 // Parses an A1 reference: an optional "$", one or more letters (either case)
 // for the column, an optional "$", digits for the row, nothing after them.

@@ -26,6 +26,10 @@ TEST(XLSXValues, CellReferences) {
         {"A1 ", false, 0, 0},        {"A1B", false, 0, 0},        {"$$A1", false, 0, 0},
         {"A$$1", false, 0, 0},       {"A-1", false, 0, 0},        {"AAAAAAAAAAAAAAAA1", false, 0, 0},
         {"A99999999999999999999", false, 0, 0},
+        // The bytes next to the letters and digits in ASCII are none of them.
+        {"zz5", true, 4, 701},       {"@1", false, 0, 0},         {"[1", false, 0, 0},
+        {"`1", false, 0, 0},         {"{1", false, 0, 0},         {"A/", false, 0, 0},
+        {"A:", false, 0, 0},         {"\xC1" "1", false, 0, 0},
     };
     for (const Row& r : rows) {
         TXLSXCellPos pos{-7, -7};
