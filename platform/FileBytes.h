@@ -24,6 +24,9 @@ public:
     // on another. A reader that already has a helper going through the bytes
     // first (a zip entry's CRC check) does not ask. Changes no byte.
     virtual void TouchAhead() const {}
+    // True when the bytes are the file mapped into memory (a regular file,
+    // which can be opened again); false when they were read into a buffer.
+    virtual bool Mapped() const { return false; }
 
 protected:
     std::span<const uint8_t> bytes_;

@@ -42,6 +42,7 @@ public:
             }
         });
     }
+    bool Mapped() const override { return true; }
     ~TMappedFileBytes() override {
         stop_.store(true, std::memory_order_relaxed);
         if (toucher_.joinable()) toucher_.join();

@@ -27,6 +27,7 @@ TEST(FileBytes, RegularEmptyAndMissingFiles) {
     auto file = ReadFileBytes(scratch.Write("data.bin", content));
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(AsString(*file), content);
+    EXPECT_TRUE(file->Mapped());
 
     auto empty = ReadFileBytes(scratch.Write("empty.bin", ""));
     ASSERT_NE(empty, nullptr);
@@ -88,6 +89,7 @@ TEST(FileBytes, PipesAreReadToTheirEnd) {
     ::waitpid(child, &status, 0);
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(AsString(*file), content);
+    EXPECT_FALSE(file->Mapped());  // such bytes cannot be read a second time
 }
 
 }  // namespace

@@ -77,16 +77,27 @@ int32_t ReadWorkbookFile(TXLSWorkbook& workbook, const std::u16string& fileName,
                          const std::u16string& password, int32_t& fileFormat) {
     if (stream != nullptr) return ReadDetected(workbook, *stream, password, fileFormat);
     // The file is mapped when the system allows; else it is read as a stream.
-    if (std::shared_ptr<const TFileBytes> bytes = ReadFileBytes(Utf16ToUtf8(fileName))) {
+    const std::string path = Utf16ToUtf8(fileName);
+    std::shared_ptr<const TFileBytes> bytes = ReadFileBytes(path);
+    if (bytes) {
         TSpanStream view(bytes->Bytes());
-        return ReadDetected(workbook, view, password, fileFormat, bytes);
+        // A mapped package is read through the file instead: its parts are
+        // copied out piece by piece anyway (to be inflated, or checked
+        // against their CRC), and reading them from the system's file cache
+        // costs about half of faulting in every page of a mapping, whose
+        // pages would also count as the program's memory.
+        if (!bytes->Mapped() || DetectFileFormat(view) != kFileZipPackage)
+            return ReadDetected(workbook, view, password, fileFormat, bytes);
     }
     std::unique_ptr<TFileStream> file;
     try {
-        file = std::make_unique<TFileStream>(Utf16ToUtf8(fileName), FileMode::OpenRead);
+        file = std::make_unique<TFileStream>(path, FileMode::OpenRead);
     } catch (const EKorvelError&) {
-        return kXLSCannotOpen;
+        if (!bytes) return kXLSCannotOpen;
+        TSpanStream view(bytes->Bytes());
+        return ReadDetected(workbook, view, password, fileFormat, bytes);
     }
+    bytes.reset();
     // The open file is read once: the reader takes its bytes from it instead
     // of opening the path a second time.
     return ReadDetected(workbook, *file, password, fileFormat);

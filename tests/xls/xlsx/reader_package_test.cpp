@@ -3,8 +3,15 @@
 // damage fails the read.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
+
+#include "common/TextUtil.h"
+#include "tests/platform/ScratchFolder.h"
 #include "tests/xls/xlsx/ReaderTestPackage.h"
 #include "xls/model/XLSRange.h"
 #include "xls/model/XLSStyles.h"
@@ -553,6 +560,53 @@ TEST(XLSXReaderFailures, NotAZipArchiveAndNoWorkbook) {
     TXLSXReader reader(nullptr, u"");
     EXPECT_EQ(reader.ReadPackage(stream), kXLSXReadFailed);
     EXPECT_EQ(reader.Failure(), "Workbook is not asssigned");
+}
+
+// Open reads a package file through the file rather than its mapping, and
+// a pipe (whose bytes can be read only once) from the bytes already read:
+// both give every cell, and damage found by the CRC-32 still fails Open.
+TEST(XLSXReaderOpen, PackagesReadFromTheirFileOrFromAPipe) {
+    const std::string rows = NumberAndTextRows(1, 16000, "camera");
+    TestPackage package = OneSheet(rows);
+    package.method = 0;
+    const std::vector<uint8_t> bytes = package.Bytes();
+    const std::string content(bytes.begin(), bytes.end());
+    const auto expectEveryCell = [](TXLSWorkbook& workbook, const char* how) {
+        ASSERT_EQ(workbook.Sheets().Count(), 1) << how;
+        EXPECT_EQ(workbook.Sheets().Items(1)->CellHeap().CellCount(), 32000u) << how;
+        EXPECT_EQ(CellAt(workbook, 16000, 2), Variant(u"camera 16000")) << how;
+        EXPECT_EQ(workbook.FileFormat(), kXLSFormatXlsx) << how;
+    };
+    testing::ScratchFolder scratch;
+    {
+        TXLSWorkbook workbook;
+        ASSERT_EQ(workbook.Open(Utf8ToUtf16(scratch.Write("list.xlsx", content))), kXLSOk);
+        expectEveryCell(workbook, "file");
+    }
+    {
+        const std::string fifo = scratch / "pipe.xlsx";
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            FILE* out = std::fopen(fifo.c_str(), "wb");
+            std::fwrite(content.data(), 1, content.size(), out);
+            std::fclose(out);
+            ::_exit(0);
+        }
+        TXLSWorkbook workbook;
+        const int32_t result = workbook.Open(Utf8ToUtf16(fifo));
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_EQ(result, kXLSOk);
+        expectEveryCell(workbook, "pipe");
+    }
+    std::string damaged = content;
+    const size_t at = damaged.find("<v>9999</v>");
+    ASSERT_NE(at, std::string::npos);
+    damaged[at + 3] = '8';
+    TXLSWorkbook workbook;
+    EXPECT_EQ(workbook.Open(Utf8ToUtf16(scratch.Write("damaged.xlsx", damaged))), kXLSXReadFailed);
 }
 
 TEST(XLSXReaderOpen, OpenReadsPackagesAndRemembersTheFormat) {
