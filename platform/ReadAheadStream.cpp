@@ -9,7 +9,6 @@ namespace korvel {
 
 TReadAheadStream::TReadAheadStream(std::unique_ptr<TStream> source)
     : source_(std::move(source)), size_(source_->Size()), chunks_(kChunkCount) {
-    for (Chunk& chunk : chunks_) chunk.bytes.resize(kChunkSize);
     try {
         helper_ = std::thread([this] { FillChunks(); });
     } catch (const std::system_error&) {
@@ -42,8 +41,9 @@ void TReadAheadStream::FillChunks() {
         std::exception_ptr failure;
         bool ended = false;
         try {
+            if (!chunk.bytes) chunk.bytes.reset(new uint8_t[kChunkSize]);
             while (chunk.filled < kChunkSize) {
-                const size_t got = source_->Read(chunk.bytes.data() + chunk.filled, kChunkSize - chunk.filled);
+                const size_t got = source_->Read(chunk.bytes.get() + chunk.filled, kChunkSize - chunk.filled);
                 if (got == 0) {
                     ended = true;
                     break;
@@ -95,7 +95,7 @@ size_t TReadAheadStream::Read(void* buffer, size_t count) {
     }
     const Chunk& chunk = chunks_[head_];
     const size_t take = std::min(count, chunk.filled - readInHead_);
-    std::memcpy(buffer, chunk.bytes.data() + readInHead_, take);
+    std::memcpy(buffer, chunk.bytes.get() + readInHead_, take);
     readInHead_ += take;
     position_ += take;
     if (readInHead_ == chunk.filled) {

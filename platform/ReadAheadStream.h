@@ -47,7 +47,10 @@ public:
 
 private:
     struct Chunk {
-        std::vector<uint8_t> bytes;
+        // Made by the helper as it first fills the chunk, and not cleared:
+        // the helper's reads write the bytes, and the pages come in on its
+        // thread rather than hold up the reader before its first byte.
+        std::unique_ptr<uint8_t[]> bytes;
         size_t filled = 0;
     };
 
