@@ -72,8 +72,12 @@ size_t PlainRunEnd(const uint8_t* data, size_t from, size_t end, uint8_t quote) 
 // "</" name ">" at data[p..], where the start tag's name is data[name..]:
 // the usual end tag, matched without a scan (PlainEndTagAt takes any other).
 bool SameEndTagAt(const uint8_t* data, size_t p, size_t end, size_t name, size_t nameLength) {
-    return end - p > nameLength + 2 && data[p] == '<' && data[p + 1] == '/' &&
-           std::memcmp(data + p + 2, data + name, nameLength) == 0 && data[p + 2 + nameLength] == '>';
+    if (end - p <= nameLength + 2 || data[p] != '<' || data[p + 1] != '/' || data[p + 2 + nameLength] != '>')
+        return false;
+    // Names are short: a loop rather than a call.
+    for (size_t i = 0; i < nameLength; ++i)
+        if (data[p + 2 + i] != data[name + i]) return false;
+    return true;
 }
 
 // The code point of a character reference body ("#65", "#x41"), or -1.
