@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "xls/xlsx/ZipCrc32.h"
 #include "xls/xlsx/ZipErrors.h"
 
 namespace korvel {
@@ -72,7 +73,7 @@ size_t TZipInflateStream::Read(void* buffer, size_t count) {
     auto* out = static_cast<uint8_t*>(buffer);
     size_t got = 0;
     InflateInto(out, wanted, got);
-    crc_ = static_cast<uint32_t>(crc32(crc_, out, static_cast<uInt>(got)));
+    crc_ = ZipCrc32(crc_, out, got);
     produced_ += got;
     if (produced_ < size_ && streamEnded_) Damaged("inflates to less than the declared size");
     if (produced_ == size_ && !checked_) CheckEnd();

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include <zlib.h>
-
+#include "xls/xlsx/ZipCrc32.h"
 #include "xls/xlsx/ZipErrors.h"
 
 namespace korvel {
@@ -22,7 +21,7 @@ size_t TZipSubStream::Read(void* buffer, size_t count) {
     size_t got = base_.Read(buffer, wanted);
     position_ += got;
     if (checkCrc_) {
-        crc_ = static_cast<uint32_t>(crc32(crc_, static_cast<const Bytef*>(buffer), static_cast<uInt>(got)));
+        crc_ = ZipCrc32(crc_, static_cast<const uint8_t*>(buffer), got);
         if (position_ == size_) {
             checkCrc_ = false;  // checked once
             if (crc_ != expectedCrc_) throw EZipError(kZipTextDamagedEntry, "CRC-32 mismatch");

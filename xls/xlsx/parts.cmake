@@ -1,5 +1,6 @@
 find_package(ZLIB REQUIRED)
 add_library(korvel_xlsx_parts STATIC
+  ${CMAKE_SOURCE_DIR}/xls/xlsx/ZipCrc32.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/ZipRecords.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/ZipNames.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/ZipSubStream.cpp
