@@ -1,11 +1,9 @@
 // Whole-file reading: mapped regular files, read pipes, and the failures.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/FileBytes.h"
@@ -73,18 +71,10 @@ TEST(FileBytes, BytesOutliveTheFileName) {
 
 TEST(FileBytes, PipesAreReadToTheirEnd) {
     ScratchFolder scratch;
-    const std::string fifo = scratch / "pipe";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string content(200000, 'p');
-    const pid_t child = ::fork();
+    const pid_t child = scratch.ServeThroughPipe("pipe", content);
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        FILE* out = std::fopen(fifo.c_str(), "wb");
-        std::fwrite(content.data(), 1, content.size(), out);
-        std::fclose(out);
-        ::_exit(0);
-    }
-    auto file = ReadFileBytes(fifo);
+    auto file = ReadFileBytes(scratch / "pipe");
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_NE(file, nullptr);

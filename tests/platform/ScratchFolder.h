@@ -2,6 +2,11 @@
 // contents when the test ends.
 #pragma once
 
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +40,24 @@ public:
     std::string Read(const std::string& name) const {
         std::ifstream in(path_ + name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // Makes a pipe (FIFO) called name in the folder and a child process that
+    // writes bytes into it once a reader opens it, then exits. Returns the
+    // child's pid, for waitpid, or -1 when either could not be made.
+    pid_t ServeThroughPipe(const std::string& name, const std::string& bytes) const {
+        const std::string fifo = path_ + name;
+        if (::mkfifo(fifo.c_str(), 0600) != 0) return -1;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            FILE* out = std::fopen(fifo.c_str(), "wb");
+            if (out != nullptr) {
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
+                std::fclose(out);
+            }
+            ::_exit(0);
+        }
+        return child;
     }
 
 private:

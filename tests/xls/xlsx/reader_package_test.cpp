@@ -3,12 +3,9 @@
 // damage fails the read.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "common/TextUtil.h"
 #include "tests/platform/ScratchFolder.h"
@@ -584,18 +581,10 @@ TEST(XLSXReaderOpen, PackagesReadFromTheirFileOrFromAPipe) {
         expectEveryCell(workbook, "file");
     }
     {
-        const std::string fifo = scratch / "pipe.xlsx";
-        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        const pid_t child = ::fork();
+        const pid_t child = scratch.ServeThroughPipe("pipe.xlsx", content);
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            FILE* out = std::fopen(fifo.c_str(), "wb");
-            std::fwrite(content.data(), 1, content.size(), out);
-            std::fclose(out);
-            ::_exit(0);
-        }
         TXLSWorkbook workbook;
-        const int32_t result = workbook.Open(Utf8ToUtf16(fifo));
+        const int32_t result = workbook.Open(Utf8ToUtf16(scratch / "pipe.xlsx"));
         int status = 0;
         ::waitpid(child, &status, 0);
         ASSERT_EQ(result, kXLSOk);
