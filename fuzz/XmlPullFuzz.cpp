@@ -4,7 +4,8 @@
 // same nodes, or the same error text. It also checks that the one-step
 // takes (whole plain elements, plain text content) end where node-by-node
 // reading ends: same error text, or the same end, at the same line and
-// position.
+// position; and that cells matched by the sheet parser's one-pass match
+// read as the element taken whole reads.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "platform/Stream.h"
+#include "xls/xlsx/XLSXPlainCell.h"
 #include "xls/xlsx/XMLReader.h"
 #include "xls/xlsx/XMLReaderError.h"
 
@@ -71,16 +73,56 @@ std::string Walk(korvel::TStream& stream) {
     return trace;
 }
 
-// Reads to the end: node by node, or taking whole plain elements and plain
-// contents wherever the reader allows. Gives how it ended and where.
+// The first attribute of that name, as the sheet parser finds it; data()
+// is null when there is none.
+std::string_view FirstAttribute(const korvel::TXMLPlainElement& element, std::string_view name) {
+    for (size_t i = 0; i < element.AttributeCount; ++i)
+        if (element.Attributes[i].Name == name) return element.Attributes[i].Value;
+    return {};
+}
+
+bool SameView(std::string_view a, std::string_view b) { return (a.data() == nullptr) == (b.data() == nullptr) && a == b; }
+
+// A cell matched in one pass must read as TakePlainElement reads it.
+bool MatchAgreesWithElement(const korvel::TXLSXPlainCell& cell, const korvel::TXMLPlainElement& element) {
+    const bool oneValue = element.ChildCount == 1 && element.Children[0].Name == "v";
+    return element.Name == "c" && cell.Empty == element.Empty && SameView(cell.R, FirstAttribute(element, "r")) &&
+           SameView(cell.S, FirstAttribute(element, "s")) && SameView(cell.T, FirstAttribute(element, "t")) &&
+           cell.HasValue == oneValue && (!oneValue || cell.Value == element.Children[0].Text) &&
+           (oneValue || element.ChildCount == 0) && element.Text.empty();
+}
+
+// Reads to the end: node by node, or taking whole plain elements, plain
+// contents and runs of plain cells wherever the reader allows. Gives how it
+// ended and where.
 std::string Ending(korvel::TStream& stream, bool plainSteps) {
     std::string ending;
     korvel::TXMLReader reader(stream);
     try {
         korvel::TXMLPlainElement element;
         std::string_view text;
-        size_t touched = 0;
+        size_t touched = 0, matches = 0;
         for (;;) {
+            korvel::TXLSXPlainCell cell;
+            const std::string_view ahead = plainSteps ? reader.PlainBytesAhead() : std::string_view();
+            if (size_t length = korvel::MatchPlainCell(ahead, cell)) {
+                // Every other match is checked against the element taken whole;
+                // the rest are taken as runs, as the sheet parser takes them.
+                if (++matches % 2 == 0) {
+                    if (!reader.TakePlainElement(element) || !MatchAgreesWithElement(cell, element)) std::abort();
+                    continue;
+                }
+                size_t taken = 0, lastTagAt = 0;
+                bool lastEmpty = false;
+                do {
+                    touched += cell.R.size() + cell.S.size() + cell.T.size() + cell.Value.size();
+                    lastTagAt = taken + cell.LastTagAt;
+                    lastEmpty = cell.Empty;
+                    taken += length;
+                } while ((length = korvel::MatchPlainCell(ahead.substr(taken), cell)) != 0);
+                reader.TakeMatchedElements(taken, lastTagAt, lastEmpty);
+                continue;
+            }
             if (plainSteps && reader.TakePlainElement(element)) {
                 touched += element.Name.size() + element.Text.size() + element.EndTagName.size();
                 for (size_t i = 0; i < element.AttributeCount; ++i) touched += element.Attributes[i].Value.size();

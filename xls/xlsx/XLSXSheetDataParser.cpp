@@ -8,6 +8,7 @@
 #include "xls/model/XLSRange.h"
 #include "xls/model/XLSStringTable.h"
 #include "xls/xlsx/XLSXElements.h"
+#include "xls/xlsx/XLSXPlainCell.h"
 #include "xls/xlsx/XLSXStyles.h"
 #include "xls/xlsx/XLSXValues.h"
 #include "xls/xlsx/XMLReader.h"
@@ -62,8 +63,11 @@ void TXLSXSheetDataParser::ReadRow(TXMLReader& reader) {
     if (reader.IsEmptyOrNotStart()) return;
     const int depth = reader.Depth();
     const auto next = [&] {
-        while (reader.TakePlainElement(plain_))
+        for (;;) {
+            TakePlainCells(reader);
+            if (!reader.TakePlainElement(plain_)) break;
             if (LocalName(plain_.Name) == "c") ReadPlainCell(plain_);
+        }
         return reader.Next();
     };
     bool have = next();
@@ -120,6 +124,10 @@ void TXLSXSheetDataParser::BeginCell(const Attributes& attributes, size_t count)
         const std::string_view** slot = name[0] == 'r' ? &r : name[0] == 's' ? &s : name[0] == 't' ? &t : nullptr;
         if (slot != nullptr && *slot == nullptr) *slot = &attributes[i].Value;
     }
+    BeginCell(r, s, t);
+}
+
+void TXLSXSheetDataParser::BeginCell(const std::string_view* r, const std::string_view* s, const std::string_view* t) {
     if (r == nullptr || !ParseCellReference(*r, cell_.pos)) cell_.pos = TXLSXCellPos{row_, lastCol_ + 1};
     lastCol_ = cell_.pos.Col;
     const int64_t style = s != nullptr ? ValueInt(*s, 0) : 0;
@@ -146,6 +154,24 @@ void TXLSXSheetDataParser::EndCell(std::string_view value) {
     op.Col = pos.Col;
     op.XF = cell_.xf;
     if (cell_.haveValue) AddValue(op, cell_.type, cell_.inlineText, value);
+}
+
+void TXLSXSheetDataParser::TakePlainCells(TXMLReader& reader) {
+    const std::string_view ahead = reader.PlainBytesAhead();
+    TXLSXPlainCell cell;
+    size_t taken = 0, lastTagAt = 0;
+    bool lastEmpty = false;
+    // The values stay in the scanner's buffer until the cells are taken.
+    while (const size_t length = MatchPlainCell(ahead.substr(taken), cell)) {
+        BeginCell(cell.R.data() != nullptr ? &cell.R : nullptr, cell.S.data() != nullptr ? &cell.S : nullptr,
+                  cell.T.data() != nullptr ? &cell.T : nullptr);
+        cell_.haveValue = cell.HasValue;
+        EndCell(cell.Value);
+        lastTagAt = taken + cell.LastTagAt;
+        lastEmpty = cell.Empty;
+        taken += length;
+    }
+    if (taken > 0) reader.TakeMatchedElements(taken, lastTagAt, lastEmpty);
 }
 
 // The same cell as ReadCell reads it, from an element taken whole: its

@@ -57,9 +57,13 @@ private:
     void ReadRowSettings(const TXMLReader& reader);
     void ReadCell(TXMLReader& reader);
     void ReadPlainCell(const TXMLPlainElement& element);
+    // Takes the run of cells ahead that MatchPlainCell matches, if any.
+    void TakePlainCells(TXMLReader& reader);
     // From the cell's attributes (anything with Name and Value views).
     template <typename Attributes>
     void BeginCell(const Attributes& attributes, size_t count);
+    // From its r, s and t attribute values (nullptr when absent).
+    void BeginCell(const std::string_view* r, const std::string_view* s, const std::string_view* t);
     void EndCell(std::string_view value);
     void AddValue(TXLSXCellOp& op, TCellType type, bool inlineText, std::string_view value);
     TXLSXCellOp& AddOp();

@@ -148,6 +148,25 @@ bool TXMLReader::TakePlainElement(TXMLPlainElement& element) {
     return true;
 }
 
+std::string_view TXMLReader::PlainBytesAhead() {
+    // As Next() begins: a start tag that was current opens its content.
+    if (pendingDepth_) {
+        ++depth_;
+        pendingDepth_ = false;
+    }
+    if (depth_ == 0) return {};
+    return scanner_.PlainBytesAhead();
+}
+
+void TXMLReader::TakeMatchedElements(size_t count, size_t lastTagAt, bool lastEmpty) {
+    scanner_.TakeMatchedElements(count, lastTagAt, lastEmpty);
+    hasSaved_ = false;
+    spans_.clear();
+    attributes_.clear();
+    tagBytes_.clear();
+    SetNode(lastEmpty ? TXMLNodeType::StartTag : TXMLNodeType::EndTag, scanner_.TokenText(), {}, true);
+}
+
 TXMLReader::TextSpan TXMLReader::KeepTokenText() {
     std::string_view text = scanner_.TokenText();
     if (scanner_.TokenInBuffer()) return {scanner_.TokenOffset(), text.size(), true};

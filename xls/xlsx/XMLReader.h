@@ -111,6 +111,13 @@ public:
     // empty, without attributes either way. Otherwise takes nothing and gives
     // false, and Next() is to be called.
     bool TakePlainElement(TXMLPlainElement& element);
+    // The same for a caller that matches the plain elements itself (see
+    // TXMLScaner::PlainBytesAhead): in place of a Next() inside an element,
+    // the bytes ahead (empty when there are none to match); then
+    // TakeMatchedElements takes what was matched, leaving the reader as
+    // TakePlainElement would after the last of those elements.
+    std::string_view PlainBytesAhead();
+    void TakeMatchedElements(size_t count, size_t lastTagAt, bool lastEmpty);
     std::u16string ReadElementText();
 
     int64_t Line() const { return scanner_.Line(); }

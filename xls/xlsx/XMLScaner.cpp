@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "common/TextUtil.h"
+#include "xls/xlsx/XMLPlainRun.h"
 #include "xls/xlsx/XMLReaderError.h"
 
 namespace korvel {
@@ -34,40 +32,6 @@ constexpr std::array<bool, 256> MakeNameTable(bool start) {
 }
 constexpr std::array<bool, 256> kNameStart = MakeNameTable(true);
 constexpr std::array<bool, 256> kNameChar = MakeNameTable(false);
-
-// Bytes that end a plain run: of a text ("<", "&", line feed) and of a
-// quoted value (the same and its quote).
-constexpr std::array<bool, 256> MakeStopTable(char quote) {
-    std::array<bool, 256> table{};
-    table['<'] = table['&'] = table['\n'] = true;
-    if (quote != 0) table[static_cast<uint8_t>(quote)] = true;
-    return table;
-}
-constexpr std::array<bool, 256> kTextStop = MakeStopTable(0);
-constexpr std::array<bool, 256> kDoubleQuotedStop = MakeStopTable('"');
-constexpr std::array<bool, 256> kSingleQuotedStop = MakeStopTable('\'');
-
-// The first p in [from, end) whose byte ends a plain run ("<", "&", line
-// feed, and quote unless it is 0), or end. Sixteen bytes are compared at a
-// time while sixteen remain; the rest go byte by byte.
-size_t PlainRunEnd(const uint8_t* data, size_t from, size_t end, uint8_t quote) {
-    size_t p = from;
-#if defined(__SSE2__)
-    const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), lf = _mm_set1_epi8('\n');
-    // Without a quote, "<" stands in for it.
-    const __m128i q = _mm_set1_epi8(static_cast<char>(quote != 0 ? quote : '<'));
-    for (; end - p >= 16; p += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, amp)),
-                                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, q)));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-        if (mask != 0) return p + static_cast<size_t>(__builtin_ctz(mask));
-    }
-#endif
-    const std::array<bool, 256>& stop = quote == '"' ? kDoubleQuotedStop : quote == '\'' ? kSingleQuotedStop : kTextStop;
-    while (p < end && !stop[data[p]]) ++p;
-    return p;
-}
 
 // "</" name ">" at data[p..], where the start tag's name is data[name..]:
 // the usual end tag, matched without a scan (PlainEndTagAt takes any other).
@@ -553,6 +517,29 @@ std::string_view TXMLScaner::TakePlainElement(TXMLPlainElement& element) {
     TakePlainToken(ttCloseTag, p - endTag, endName, endNameLength);
     inEndTag_ = true;
     return view(endName, endName + endNameLength);
+}
+
+void TXMLScaner::TakeMatchedElements(size_t count, size_t lastTagAt, bool lastEmpty) {
+    const uint8_t* const data = buffer_.data();
+    const size_t end = pos_ + count;
+    const size_t tag = pos_ + lastTagAt;
+    position_ += int64_t(tag - pos_);
+    pos_ = tag;
+    if (!lastEmpty) {
+        // "</name>"
+        TakePlainToken(ttCloseTag, end - tag, tag + 2, end - tag - 3);
+        inEndTag_ = true;
+        return;
+    }
+    // "<name" attributes "/>", the tag's end taken as the token path takes it.
+    size_t nameEnd = tag + 1;
+    while (nameEnd < end && kNameChar[data[nameEnd]]) ++nameEnd;
+    TakePlainToken(ttName, nameEnd - tag, tag + 1, nameEnd - tag - 1);
+    state_ = ScanState::InTag;
+    inEndTag_ = false;
+    position_ += int64_t(end - 2 - pos_);
+    pos_ = end - 2;
+    TakeTagEnd();
 }
 
 // After "<".

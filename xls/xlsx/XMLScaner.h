@@ -146,6 +146,21 @@ public:
     // right after these stores. Takes nothing and gives a view whose data()
     // is null otherwise.
     std::string_view TakePlainElement(TXMLPlainElement& element);
+    // For a caller that matches whole plain elements itself: between
+    // markup, the bytes read into the buffer from the read position on
+    // (empty in any other state). The caller hands what it matched to
+    // TakeMatchedElements before the input is read further.
+    std::string_view PlainBytesAhead() const {
+        if (state_ != ScanState::Outside) return {};
+        return BufferView(base_ + pos_, end_ - pos_);
+    }
+    // Takes the first count bytes of PlainBytesAhead(), which the caller
+    // matched as whole elements without a line feed (the forms that
+    // TakePlainElement takes), leaving the scanner as TakePlainElement
+    // leaves it after the last of them. That element's last tag starts at
+    // lastTagAt: its "</name>", which ends the bytes, or, when lastEmpty, its
+    // "<name", the bytes ending with its "/>".
+    void TakeMatchedElements(size_t count, size_t lastTagAt, bool lastEmpty);
 
     int64_t TokenLine() const { return tokenLine_; }
     int64_t TokenPosition() const { return tokenPosition_; }

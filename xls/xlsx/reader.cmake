@@ -6,6 +6,7 @@ add_library(korvel_xlsx STATIC
   ${CMAKE_SOURCE_DIR}/xls/xlsx/XLSXElements.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/XLSXRelations.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/XLSXStyles.cpp
+  ${CMAKE_SOURCE_DIR}/xls/xlsx/XLSXPlainCell.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/XLSXSheetDataParser.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/XLSXSheetReader.cpp
   ${CMAKE_SOURCE_DIR}/xls/xlsx/XLSXReader.cpp

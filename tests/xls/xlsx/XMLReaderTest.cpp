@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/Stream.h"
 #include "xls/xlsx/XMLReader.h"
@@ -499,6 +501,57 @@ TEST(XMLReaderElements, PlainElementInOneStepEndsWhereNodeByNodeEnds) {
             EXPECT_EQ(got.text, expected.text) << chunk;
             EXPECT_EQ(got.state, expected.state) << chunk;
         }
+    }
+}
+
+// Elements that a caller matched in the bytes ahead and handed over whole
+// leave the reader where reading them node by node leaves it: on the last
+// one's end tag, or on its start tag when it is empty.
+TEST(XMLReaderElements, MatchedElementsEndWhereNodeByNodeEnds) {
+    const std::vector<std::string> runs[] = {
+        {R"(<c r="A1" t="str"><v>cam-1</v></c>)"},
+        {R"(<c r="B2" s="1"/>)"},
+        {R"(<c r="A1"><v>1</v></c>)", R"(<c r="B1"/>)"},
+        {R"(<c r="A1"/>)", "<c></c>", R"(<c r='C1'><v>3</v></c>)"},
+    };
+    for (const auto& run : runs) {
+        std::string elements;
+        size_t lastTagAt = 0;
+        bool lastEmpty = false;
+        for (const std::string& element : run) {
+            lastEmpty = element.ends_with("/>");
+            lastTagAt = elements.size() + (lastEmpty ? 0 : element.rfind("</"));
+            elements += element;
+        }
+        // On the second line, so that a wrong line or position shows.
+        const std::string input = "<!-- sheet -->\n<row>" + elements + "<w k=\"v\">x</w></row>";
+        SCOPED_TRACE(input);
+        const auto toRow = [](TXMLReader& reader) {
+            while (reader.Next() && reader.Name() != "row") {
+            }
+        };
+        TChunkedStream byNodeStream(input, 1 << 20);
+        TXMLReader byNode(byNodeStream);
+        toRow(byNode);
+        const int depth = byNode.Depth() + 1;
+        for (size_t ended = 0; ended < run.size();) {
+            ASSERT_TRUE(byNode.Next());
+            const TXMLNodeType type = byNode.NodeType();
+            if (byNode.Depth() == depth &&
+                (type == TXMLNodeType::EndTag || (type == TXMLNodeType::StartTag && byNode.NoContent())))
+                ++ended;
+        }
+        const std::string expected = StandingAndRest(byNode);
+
+        TChunkedStream takenStream(input, 1 << 20);
+        TXMLReader taken(takenStream);
+        EXPECT_TRUE(taken.PlainBytesAhead().empty());  // no element open yet
+        toRow(taken);
+        const std::string_view ahead = taken.PlainBytesAhead();
+        ASSERT_GE(ahead.size(), elements.size());
+        EXPECT_EQ(ahead.substr(0, elements.size()), elements);
+        taken.TakeMatchedElements(elements.size(), lastTagAt, lastEmpty);
+        EXPECT_EQ(StandingAndRest(taken), expected);
     }
 }
 

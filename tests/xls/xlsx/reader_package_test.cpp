@@ -545,6 +545,22 @@ TEST(XLSXReaderFailures, DamageThatStopsTheRead) {
     }
 }
 
+// Cells taken whole ahead of a damaged one move the reader's line and
+// position on as reading them node by node would: the error names the place.
+TEST(XLSXReaderFailures, DamageAfterCellsTakenWholeIsPlacedExactly) {
+    const std::string data = R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1" t="str"><v>x</v></c><c r="C1" s="0"/>)"
+                             R"(<c r="D1"><v>&bad;</v></c></row>)";
+    const TestPackage package = OneSheet(data);
+    const std::string sheet = package.WorksheetXml(package.sheets[0]);
+    const size_t lineStart = sheet.rfind('\n') + 1;
+    const size_t entityEnd = sheet.find("&bad;") + 5;
+    TXLSWorkbook workbook;
+    std::string failure;
+    ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook, &failure), kXLSXReadFailed);
+    EXPECT_EQ(failure, "Invalid entity at line 2 at position " + std::to_string(entityEnd - lineStart) +
+                           " context: \"&bad;\"");
+}
+
 TEST(XLSXReaderFailures, NotAZipArchiveAndNoWorkbook) {
     const std::vector<uint8_t> junk = {'P', 'K', 3, 4, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     TXLSWorkbook workbook;

@@ -1,0 +1,75 @@
+#include "xls/xlsx/XLSXPlainCell.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "xls/xlsx/XMLPlainRun.h"
+
+namespace korvel {
+
+namespace {
+
+bool IsAsciiLetter(uint8_t c) { return static_cast<uint8_t>((c | 0x20u) - 'a') < 26; }
+
+bool LiteralAt(const uint8_t* data, size_t p, size_t end, std::string_view literal) {
+    return end - p >= literal.size() && std::memcmp(data + p, literal.data(), literal.size()) == 0;
+}
+
+}  // namespace
+
+size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
+    const auto* const data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t end = bytes.size();
+    const auto view = [&bytes](size_t from, size_t to) { return bytes.substr(from, to - from); };
+    if (end < 4 || data[0] != '<' || data[1] != 'c') return 0;
+    size_t p = 2;
+    cell.R = cell.S = cell.T = {};
+    // Attributes: spaces, a name of letters, "=", a quoted value.
+    while (data[p] == ' ') {
+        while (p < end && data[p] == ' ') ++p;
+        const size_t name = p;
+        while (p < end && IsAsciiLetter(data[p])) ++p;
+        if (p == name || end - p < 2 || data[p] != '=') return 0;
+        const uint8_t quote = data[p + 1];
+        if (quote != '"' && quote != '\'') return 0;
+        p += 2;
+        const size_t value = p;
+        p = PlainRunEnd(data, p, end, quote);
+        if (p >= end || data[p] != quote) return 0;
+        if (value - 2 - name == 1) {
+            std::string_view* slot = data[name] == 'r' ? &cell.R : data[name] == 's' ? &cell.S : data[name] == 't' ? &cell.T : nullptr;
+            if (slot != nullptr && slot->data() == nullptr) *slot = view(value, p);
+        }
+        if (++p >= end) return 0;
+    }
+    cell.Value = {};
+    cell.HasValue = false;
+    if (data[p] == '/') {
+        if (p + 1 >= end || data[p + 1] != '>') return 0;
+        cell.Empty = true;
+        cell.LastTagAt = 0;
+        return p + 2;
+    }
+    if (data[p] != '>') return 0;
+    ++p;
+    cell.Empty = false;
+    if (LiteralAt(data, p, end, "<v>")) {
+        p += 3;
+        const size_t text = p;
+        if (p < end && data[p] != '<') {
+            // White space first may be layout, which the general path judges.
+            const uint8_t first = data[p];
+            if (first == '&' || first == ' ' || first == '\t' || first == '\n' || first == '\r') return 0;
+            p = PlainRunEnd(data, p, end, 0);
+        }
+        if (!LiteralAt(data, p, end, "</v>")) return 0;
+        cell.Value = view(text, p);
+        cell.HasValue = true;
+        p += 4;
+    }
+    if (!LiteralAt(data, p, end, "</c>")) return 0;
+    cell.LastTagAt = p;
+    return p + 4;
+}
+
+}  // namespace korvel
