@@ -23,7 +23,9 @@ size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
     const auto view = [&bytes](size_t from, size_t to) { return bytes.substr(from, to - from); };
     if (end < 4 || data[0] != '<' || data[1] != 'c') return 0;
     size_t p = 2;
-    cell.R = cell.S = cell.T = {};
+    // Locals, stored once at the end: clearing the cell's fields and reading
+    // them back at once would wait on the stores.
+    std::string_view r, s, t;
     // Attributes: spaces, a name of letters, "=", a quoted value.
     while (data[p] == ' ') {
         while (p < end && data[p] == ' ') ++p;
@@ -37,11 +39,17 @@ size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
         p = PlainRunEnd(data, p, end, quote);
         if (p >= end || data[p] != quote) return 0;
         if (value - 2 - name == 1) {
-            std::string_view* slot = data[name] == 'r' ? &cell.R : data[name] == 's' ? &cell.S : data[name] == 't' ? &cell.T : nullptr;
-            if (slot != nullptr && slot->data() == nullptr) *slot = view(value, p);
+            // The first of a name counts.
+            const uint8_t letter = data[name];
+            if (letter == 'r' && r.data() == nullptr) r = view(value, p);
+            else if (letter == 's' && s.data() == nullptr) s = view(value, p);
+            else if (letter == 't' && t.data() == nullptr) t = view(value, p);
         }
         if (++p >= end) return 0;
     }
+    cell.R = r;
+    cell.S = s;
+    cell.T = t;
     cell.Value = {};
     cell.HasValue = false;
     if (data[p] == '/') {
