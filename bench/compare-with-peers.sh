@@ -3,22 +3,24 @@
 # way the peers' own figures are taken: every command as a whole process,
 # one uncounted warm-up, then RUNS counted runs, median wall and peak RSS.
 #
-#   bench/compare-with-peers.sh PEER_BENCH_DIR OUR_BUILD_DIR [RUNS]
+#   bench/compare-with-peers.sh PEER_BENCH_DIR OUR_BUILD_DIR [RUNS] [xls|xlsx]
 #
 # PEER_BENCH_DIR is the peers' benchmark folder (its lib/timeit.py and the
 # inputs its gen-inputs.sh makes; npm ci done there). OUR_BUILD_DIR is a
 # Release build with -DKORVEL_BENCH=ON. Per file the order is xlrd (or
 # openpyxl), SheetJS, ours, so our warm-up follows SheetJS as in a suite run.
+# The last argument limits the run to the binary or to the .xlsx files.
 # Prints one line per command and a ratio table. The machine is shared:
 # run it when nothing else is busy, and more than once.
 set -euo pipefail
 if [ $# -lt 2 ]; then
-  echo "usage: $0 PEER_BENCH_DIR OUR_BUILD_DIR [RUNS]" >&2
+  echo "usage: $0 PEER_BENCH_DIR OUR_BUILD_DIR [RUNS] [xls|xlsx]" >&2
   exit 2
 fi
 PEERS=$(cd "$1" && pwd)
 OURS=$(cd "$2" && pwd)
 RUNS=${3:-7}
+ONLY=${4:-}
 PY=${PY:-/usr/bin/python3}
 NODE=${NODE:-node}
 IN="$PEERS/inputs"
@@ -45,13 +47,17 @@ time_it() {
   echo "$label $wall $peak" >>"$WORK/figures"
 }
 
-for f in "$IN/wide.xls" "$IN/wide.libreoffice.xls" "$IN/wide.gnumeric.xls" "$IN/wide.sheetjs.xls" "$KORVEL_XLS"; do
+BIFF_FILES=("$IN/wide.xls" "$IN/wide.libreoffice.xls" "$IN/wide.gnumeric.xls" "$IN/wide.sheetjs.xls" "$KORVEL_XLS")
+PACKAGE_FILES=("$IN/wide.xlsx" "$IN/wide.sheetjs.xlsx")
+[ "$ONLY" = xlsx ] && BIFF_FILES=()
+[ "$ONLY" = xls ] && PACKAGE_FILES=()
+for f in "${BIFF_FILES[@]}"; do
   name=$(basename "$f")
   time_it "xlrd $name" "$PY" lib/read_xlrd.py "$f"
   time_it "sheetjs $name" "$NODE" lib/sheetjs_read.js "$f"
   time_it "korvel $name" "$OURS/korvel_reader_bench" "$f"
 done
-for f in "$IN/wide.xlsx" "$IN/wide.sheetjs.xlsx"; do
+for f in "${PACKAGE_FILES[@]}"; do
   name=$(basename "$f")
   time_it "openpyxl $name" "$PY" lib/read_openpyxl.py "$f"
   time_it "sheetjs $name" "$NODE" lib/sheetjs_read.js "$f"
