@@ -87,6 +87,14 @@ void TXLSXSheetDataParser::ReadRow(TXMLReader& reader) {
 }
 
 void TXLSXSheetDataParser::ReadRowSettings(const TXMLReader& reader) {
+    // Most rows carry only "r" (and "spans"): one pass tells, before the
+    // searches for each setting.
+    bool any = false;
+    for (size_t i = 0; i < reader.AttributeCount() && !any; ++i) {
+        const std::string_view name = reader.Attribute(i).Name;
+        any = name == "ht" || name == "customHeight" || name == "customFormat" || name == "hidden" || name == "outlineLevel";
+    }
+    if (!any) return;
     const double height = OptionalDouble(reader, "ht", -1);
     const bool customHeight = OptionalBool(reader, "customHeight", false);
     const bool customFormat = OptionalBool(reader, "customFormat", false);

@@ -30,6 +30,10 @@ TEST(XLSXValues, CellReferences) {
         {"zz5", true, 4, 701},       {"@1", false, 0, 0},         {"[1", false, 0, 0},
         {"`1", false, 0, 0},         {"{1", false, 0, 0},         {"A/", false, 0, 0},
         {"A:", false, 0, 0},         {"\xC1" "1", false, 0, 0},
+        // Leading zeros count for nothing; the limits hold at every length.
+        {"A0001", true, 0, 0},       {"$B$000000000012", true, 11, 1}, {"XFD01048576", true, 1048575, 16383},
+        {"A000", false, 0, 0},       {"A10485760", false, 0, 0},  {"A99999999", false, 0, 0},
+        {"AAAA1", false, 0, 0},      {"ZZZZZ1", false, 0, 0},     {"XFD1048577", false, 0, 0},
     };
     for (const Row& r : rows) {
         TXLSXCellPos pos{-7, -7};
