@@ -77,11 +77,15 @@ TXLSCellRef& TXLSCellHeap::CreateCell(TXLSCellBlock& block, uint32_t& slot, int3
     TXLSCellRef& cell = pool_.At(handle);
     TXLSRowInfo& info = rows_.GetOrCreate(row);
     if (xf == kInheritedXF) xf = info.HasFormat ? info.XF : columns_.ColumnXF(col);
+    xf = StorableXF(xf);
+    if (xf > 0) styles_.MoveUse(0, xf);
+    // The fields share one word: set one after another, they are written to
+    // it together rather than each reading back the last.
+    const uint8_t mergeFlags = MergeFlagsFor(row, col);
     cell.Row = row;
     cell.Column = static_cast<uint16_t>(col);
-    cell.XF = StorableXF(xf);
-    if (cell.XF > 0) styles_.MoveUse(0, cell.XF);
-    cell.MergeFlags = MergeFlagsFor(row, col);
+    cell.XF = xf;
+    cell.MergeFlags = mergeFlags;
 
     if (row < firstRow_ || rowCount_ == 0) {
         firstRow_ = row;
