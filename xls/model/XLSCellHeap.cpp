@@ -252,6 +252,10 @@ int32_t TXLSCellHeap::CellXF(int32_t row, int32_t col, bool* own) {
         if (own != nullptr) *own = true;
         return cell->XF;
     }
+    return InheritedXF(row, col);
+}
+
+int32_t TXLSCellHeap::InheritedXF(int32_t row, int32_t col) const {
     if (const TXLSRowInfo* info = rows_.Find(row); info != nullptr && info->HasFormat) return info->XF;
     return columns_.ColumnXF(col);
 }

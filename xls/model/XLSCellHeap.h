@@ -93,6 +93,9 @@ public:
     // format above 0 (own = true), else the row's format when the row has one,
     // else the column's. `own` may be nullptr.
     int32_t CellXF(int32_t row, int32_t col, bool* own = nullptr);
+    // The format a cell without its own takes at (row, col): the row's when
+    // the row has one, else the column's.
+    int32_t InheritedXF(int32_t row, int32_t col) const;
     // Gives the cell (made when missing) the format xf, moving one format use
     // from its previous own format (or none) to xf.
     void SetCellXF(int32_t row, int32_t col, int32_t xf);

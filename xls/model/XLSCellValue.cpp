@@ -142,7 +142,9 @@ Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
         number = cell->Value;
         break;
     }
-    const int32_t xf = cell->XF > 0 ? static_cast<int32_t>(cell->XF) : CellXF(row, col);
+    // The cell is at hand: without a format of its own it takes the row's
+    // or the column's, with no second search for it.
+    const int32_t xf = cell->XF > 0 ? static_cast<int32_t>(cell->XF) : heap_.InheritedXF(row, col);
     if (workbook_.Styles().IsDateFormat(xf)) return Variant::Date(SerialToDate(number));
     return Variant(number);
 }
