@@ -51,18 +51,16 @@ BIFF_FILES=("$IN/wide.xls" "$IN/wide.libreoffice.xls" "$IN/wide.gnumeric.xls" "$
 PACKAGE_FILES=("$IN/wide.xlsx" "$IN/wide.sheetjs.xlsx")
 [ "$ONLY" = xlsx ] && BIFF_FILES=()
 [ "$ONLY" = xls ] && PACKAGE_FILES=()
-for f in "${BIFF_FILES[@]}"; do
-  name=$(basename "$f")
-  time_it "xlrd $name" "$PY" lib/read_xlrd.py "$f"
-  time_it "sheetjs $name" "$NODE" lib/sheetjs_read.js "$f"
-  time_it "korvel $name" "$OURS/korvel_reader_bench" "$f"
-done
-for f in "${PACKAGE_FILES[@]}"; do
-  name=$(basename "$f")
-  time_it "openpyxl $name" "$PY" lib/read_openpyxl.py "$f"
-  time_it "sheetjs $name" "$NODE" lib/sheetjs_read.js "$f"
-  time_it "korvel $name" "$OURS/korvel_xlsx_read_bench" "$f"
-done
+# compare FILE PYTHON_PEER OUR_BENCH: the Python peer, SheetJS, then ours.
+compare() {
+  local name
+  name=$(basename "$1")
+  time_it "$2 $name" "$PY" "lib/read_$2.py" "$1"
+  time_it "sheetjs $name" "$NODE" lib/sheetjs_read.js "$1"
+  time_it "korvel $name" "$OURS/$3" "$1"
+}
+for f in "${BIFF_FILES[@]}"; do compare "$f" xlrd korvel_reader_bench; done
+for f in "${PACKAGE_FILES[@]}"; do compare "$f" openpyxl korvel_xlsx_read_bench; done
 
 # Ratio of each peer's median wall to ours; peak memory beside.
 awk '
