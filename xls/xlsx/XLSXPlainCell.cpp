@@ -65,9 +65,7 @@ size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
         p += 3;
         const size_t text = p;
         if (p < end && data[p] != '<') {
-            // White space first may be layout, which the general path judges.
-            const uint8_t first = data[p];
-            if (first == '&' || first == ' ' || first == '\t' || first == '\n' || first == '\r') return 0;
+            if (!CanStartPlainText(data[p])) return 0;
             p = PlainRunEnd(data, p, end, 0);
         }
         if (!LiteralAt(data, p, end, "</v>")) return 0;

@@ -1,5 +1,5 @@
-// The byte test shared by the XML fast paths: where a plain run of text or
-// of a quoted value ends.
+// The byte tests shared by the XML fast paths: where a plain text may start,
+// and where a plain run of text or of a quoted value ends.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,10 @@
 #endif
 
 namespace korvel {
+
+// True when a plain text may start with this byte: not with an entity, nor
+// with white space, which may be layout that the general path judges.
+inline bool CanStartPlainText(uint8_t c) { return c != '&' && c != ' ' && c != '\t' && c != '\n' && c != '\r'; }
 
 // The first p in [from, end) whose byte ends a plain run ("<", "&", line
 // feed, and quote unless it is 0), or end. Sixteen bytes are compared at a

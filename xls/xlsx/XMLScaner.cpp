@@ -357,7 +357,7 @@ TXMLTokenType TXMLScaner::TakePlainOpening(bool insideElement) {
     if (p >= end_) return ttNone;
     if (data[p] != '<') {
         // A text: not white space first, which may be layout rather than text.
-        if (!insideElement || data[p] == '&' || IsSpace(data[p])) return ttNone;
+        if (!insideElement || !CanStartPlainText(data[p])) return ttNone;
         while (p < end_ && data[p] != '<' && data[p] != '&' && data[p] != '\n') ++p;
         if (p >= end_ || data[p] != '<') return ttNone;
         TakePlainToken(ttText, p - start, start, p - start);
@@ -405,7 +405,7 @@ bool TXMLScaner::TakePlainTextAndEndTag(uint64_t& textAt, size_t& textLength) {
 bool TXMLScaner::PlainTextAt(size_t& p) const {
     const uint8_t* const data = buffer_.data();
     if (p < end_ && data[p] != '<') {
-        if (data[p] == '&' || IsSpace(data[p])) return false;
+        if (!CanStartPlainText(data[p])) return false;
         p = PlainRunEnd(data, p, end_, 0);
     }
     return p < end_ && data[p] == '<';
