@@ -21,44 +21,56 @@ TAVLNode* TAVLTree::FindUncached(int32_t key) {
 }
 
 TAVLNode* TAVLTree::FindOrInsertUncached(int32_t key) {
-    TAVLNode* found = nullptr;
-    InsertUnder(root_, key, found, nullptr, nullptr);
+    // The links passed on the way down, for the way back up. A loop rather
+    // than recursion: rows come in order, so a new node nearly always goes
+    // at the end of a long right spine, and the climb back stops within a
+    // step or two.
+    TAVLNode** path[kMaxHeight];
+    int depth = 0;
+    TAVLNode** link = &root_;
+    TAVLNode* before = nullptr;  // the nearest smaller and greater keys met: the new node goes between them
+    TAVLNode* after = nullptr;
+    while (TAVLNode* node = *link) {
+        if (key == node->Key) {
+            cachedKey_ = key;
+            cachedNode_ = node;
+            return node;
+        }
+        path[depth++] = link;
+        if (key < node->Key) {
+            after = node;
+            link = &node->Smaller;
+        } else {
+            before = node;
+            link = &node->Greater;
+        }
+    }
+    TAVLNode* found = CreateNode(key);
+    *link = found;
+    found->Next = after;
+    if (before != nullptr) before->Next = found;
+    ++nodeCount_;
+    NodeInserted(found);
     cachedKey_ = key;
     cachedNode_ = found;
-    return found;
-}
-
-// Returns true when the subtree at link grew in height. before and after are
-// the nearest keys on either side met on the way down: a new node goes
-// between them in the key order.
-bool TAVLTree::InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found, TAVLNode* before, TAVLNode* after) {
-    TAVLNode* node = link;
-    if (node == nullptr) {
-        link = found = CreateNode(key);
-        found->Next = after;
-        if (before != nullptr) before->Next = found;
-        ++nodeCount_;
-        NodeInserted(found);
-        return true;
-    }
-    if (key == node->Key) {
-        found = node;
-        return false;
-    }
-    if (key < node->Key) {
-        if (!InsertUnder(node->Smaller, key, found, before, node)) return false;
-        if (--node->Balance == -2) {
-            RepairSmallerHeavy(link);
-            return false;
+    // Each node above gained a level on the side walked, until one takes it
+    // up without growing or a rotation restores the height it had.
+    for (TAVLNode* child = found; depth > 0;) {
+        TAVLNode*& parentLink = *path[--depth];
+        TAVLNode* parent = parentLink;
+        if (child == parent->Smaller) {
+            if (--parent->Balance == -2) {
+                RepairSmallerHeavy(parentLink);
+                break;
+            }
+        } else if (++parent->Balance == 2) {
+            RepairGreaterHeavy(parentLink);
+            break;
         }
-        return node->Balance == -1;
+        if (parent->Balance == 0) break;
+        child = parent;
     }
-    if (!InsertUnder(node->Greater, key, found, node, after)) return false;
-    if (++node->Balance == 2) {
-        RepairGreaterHeavy(link);
-        return false;
-    }
-    return node->Balance == 1;
+    return found;
 }
 
 // Rotations for a node whose balance reached -2; returns true when the

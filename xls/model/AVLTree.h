@@ -63,11 +63,14 @@ protected:
     virtual void NodeRemoved(TAVLNode*) {}
 
 private:
+    // An AVL tree of n nodes is less than 1.45 log2(n + 2) high: 46 for the
+    // most nodes an int32_t count allows.
+    static constexpr int kMaxHeight = 48;
+
     // The searches behind Find and FindOrInsert when the cache misses; kept
     // out of line so that the cached case costs a compare at the caller.
     TAVLNode* FindUncached(int32_t key);
     TAVLNode* FindOrInsertUncached(int32_t key);
-    bool InsertUnder(TAVLNode*& link, int32_t key, TAVLNode*& found, TAVLNode* before, TAVLNode* after);
     bool RemoveUnder(TAVLNode*& link, int32_t key, TAVLNode*& removed);
     bool RemoveSmallest(TAVLNode*& link, TAVLNode*& smallest);
     bool SmallerSideShrank(TAVLNode*& link);
