@@ -1,8 +1,9 @@
 // The cells and row settings of a worksheet's sheetData, as the XML side of
 // the sheet reader hands them to the side that stores them in the model:
-// positions resolved, formats mapped to the model's numbering, values parsed
-// and texts already UTF-16. Nothing here touches the model, so the two sides
-// may run on different threads.
+// positions resolved, formats mapped to the model's numbering and values
+// parsed. Texts stay the part's UTF-8: the storing side, which waits on the
+// XML side most of the time, widens them to UTF-16. Nothing here touches the
+// model, so the two sides may run on different threads.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,7 @@ enum class TXLSXCellOpKind : uint8_t {
     Boolean,      // Number is 1 or 0
     SharedText,   // Index into the shared strings
     EmptyText,    // a shared string index beyond the table
-    Text,         // the units [TextStart, TextStart + TextLength) of the block's texts, hashed
+    Text,         // the bytes [TextStart, TextStart + TextLength) of the block's texts
     Date,         // Number is the day serial of an ISO date
     RowSettings,  // the row's own settings (Col unused)
 };
@@ -39,29 +40,28 @@ struct TXLSXCellOp {
     int32_t Index = 0;
     uint32_t TextStart = 0;
     uint32_t TextLength = 0;
-    uint32_t TextHash = 0;  // TXLSStringTable::HashOf the text
     double Number = 0;
 };
 
 // A run of operations with the texts they refer to. A block is full at
-// kOps operations or once its texts pass kTextUnits, so long texts do not
+// kOps operations or once its texts pass kTextBytes, so long texts do not
 // make it large.
 struct TXLSXCellOpBlock {
     static constexpr size_t kOps = 4096;
-    static constexpr size_t kTextUnits = size_t{1} << 20;
+    static constexpr size_t kTextBytes = size_t{1} << 20;
 
     TXLSXCellOpBlock() {
         ops.reserve(kOps);
         texts.reserve(kOps * 16);
     }
-    bool Full() const { return ops.size() >= kOps || texts.size() >= kTextUnits; }
+    bool Full() const { return ops.size() >= kOps || texts.size() >= kTextBytes; }
     void Clear() {
         ops.clear();
         texts.clear();
     }
 
     std::vector<TXLSXCellOp> ops;
-    std::u16string texts;
+    std::string texts;  // UTF-8
 };
 
 }  // namespace korvel

@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "xls/model/XLSRange.h"
-#include "xls/model/XLSStringTable.h"
 #include "xls/xlsx/XLSXElements.h"
 #include "xls/xlsx/XLSXPlainCell.h"
 #include "xls/xlsx/XLSXStyles.h"
@@ -246,16 +245,14 @@ void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inline
         break;
     case TCellType::Text:
     case TCellType::InlineText: {
-        std::u16string& texts = (*block_)->texts;
+        std::string& texts = (*block_)->texts;
         // Offsets are 32-bit; a text that would pass them is more than
         // memory holds anyway.
         if (value.size() > UINT32_MAX - texts.size()) throw std::length_error("Cell text too long");
         op.Kind = TXLSXCellOpKind::Text;
         op.TextStart = static_cast<uint32_t>(texts.size());
-        AppendUtf8AsUtf16(value, texts);
-        op.TextLength = static_cast<uint32_t>(texts.size() - op.TextStart);
-        // Hashed here, beside the XML, rather than where the model is changed.
-        op.TextHash = TXLSStringTable::HashOf(std::u16string_view(texts).substr(op.TextStart, op.TextLength));
+        op.TextLength = static_cast<uint32_t>(value.size());
+        texts.append(value);
         break;
     }
     case TCellType::Date:

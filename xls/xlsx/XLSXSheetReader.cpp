@@ -82,7 +82,28 @@ void TXLSXSheetReader::ReadSheetData(TXMLReader& reader) {
     formulaCount_ += parser.FormulaCount();
 }
 
+// All of a block's texts first, so that the hashes are known ahead of the
+// cells that store them.
+void TXLSXSheetReader::WidenTexts(const TXLSXCellOpBlock& block) {
+    const size_t count = block.ops.size();
+    wideTexts_.clear();
+    if (wideOf_.size() < count) wideOf_.resize(count);
+    const std::string_view bytes = block.texts;
+    for (size_t i = 0; i < count; ++i) {
+        const TXLSXCellOp& op = block.ops[i];
+        if (op.Kind != TXLSXCellOpKind::Text) continue;
+        // A text has no more units than bytes, so the offsets fit as the
+        // parser's did.
+        TWideText& wide = wideOf_[i];
+        wide.Start = static_cast<uint32_t>(wideTexts_.size());
+        AppendUtf8AsUtf16(bytes.substr(op.TextStart, op.TextLength), wideTexts_);
+        wide.Length = static_cast<uint32_t>(wideTexts_.size() - wide.Start);
+        wide.Hash = TXLSStringTable::HashOf(std::u16string_view(wideTexts_).substr(wide.Start, wide.Length));
+    }
+}
+
 void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
+    WidenTexts(block);
     const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
     const TXLSStringTable& table = workbook_.StringTable();
     const size_t count = block.ops.size();
@@ -90,9 +111,9 @@ void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
         // A text's chain in the string table is far in memory: its head is
         // loaded some operations ahead, its first entry a few.
         if (i + kChainHeadAhead < count && block.ops[i + kChainHeadAhead].Kind == TXLSXCellOpKind::Text)
-            table.PrefetchChainHead(block.ops[i + kChainHeadAhead].TextHash);
+            table.PrefetchChainHead(wideOf_[i + kChainHeadAhead].Hash);
         if (i + kChainStartAhead < count && block.ops[i + kChainStartAhead].Kind == TXLSXCellOpKind::Text)
-            table.PrefetchChainStart(block.ops[i + kChainStartAhead].TextHash);
+            table.PrefetchChainStart(wideOf_[i + kChainStartAhead].Hash);
         const TXLSXCellOp& op = block.ops[i];
         if (op.Kind == TXLSXCellOpKind::RowSettings) {
             StoreRowSettings(op);
@@ -117,8 +138,9 @@ void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
             sheet_.SetCellLiteralText(op.Row, op.Col, {}, emptyTextHash_);
             break;
         case TXLSXCellOpKind::Text:
-            sheet_.SetCellLiteralText(op.Row, op.Col, std::u16string_view(block.texts).substr(op.TextStart, op.TextLength),
-                                      op.TextHash);
+            sheet_.SetCellLiteralText(op.Row, op.Col,
+                                      std::u16string_view(wideTexts_).substr(wideOf_[i].Start, wideOf_[i].Length),
+                                      wideOf_[i].Hash);
             break;
         case TXLSXCellOpKind::Date:
             sheet_.SetCellValue(op.Row, op.Col, Variant::Date(op.Number));

@@ -43,6 +43,7 @@ public:
 private:
     void ReadSheetData(TXMLReader& reader);
     void Store(const TXLSXCellOpBlock& block);
+    void WidenTexts(const TXLSXCellOpBlock& block);
     void StoreRowSettings(const TXLSXCellOp& op);
     void StoreNumber(const TXLSXCellOp& op);
     void ReadCols(TXMLReader& reader);
@@ -56,6 +57,17 @@ private:
     int32_t formulaCount_ = 0;
     int64_t columnAssignments_ = 0;
     const uint32_t emptyTextHash_ = TXLSStringTable::HashOf({});
+
+    // Where an operation's text lies in wideTexts_, once widened.
+    struct TWideText {
+        uint32_t Start = 0;
+        uint32_t Length = 0;
+        uint32_t Hash = 0;  // TXLSStringTable::HashOf the text
+    };
+    // The texts of the block being stored, as UTF-16, and by operation where
+    // each one is (set for text operations only). Kept from block to block.
+    std::u16string wideTexts_;
+    std::vector<TWideText> wideOf_;
 };
 
 }  // namespace korvel

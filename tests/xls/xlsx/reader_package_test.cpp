@@ -502,6 +502,38 @@ TEST(XLSXReaderSheets, LargePartsKeepEveryCellRule) {
     EXPECT_FALSE(failure.empty());
 }
 
+// The texts of a large part reach the storing side as the part's UTF-8 and
+// are widened there, a block at a time: each text keeps its own characters
+// whatever its form of cell, its encoding, its length or where a block ends.
+TEST(XLSXReaderSheets, LargePartsKeepEveryText) {
+    // "é", "€", U+1D11E and a stray continuation byte, which reads as U+FFFD.
+    const std::string mixed = "cam\xC3\xA9ra \xE2\x82\xAC \xF0\x9D\x84\x9E \x80";
+    const std::u16string mixedWide = u"cam\u00E9ra \u20AC \U0001D11E \uFFFD";
+    // Longer than half of what a block's texts hold before it is handed on.
+    const std::string longText(700000, 'x');
+    constexpr int kRows = 12000;
+    std::string sheet;
+    for (int r = 1; r <= kRows; ++r) {
+        const std::string n = std::to_string(r);
+        const std::string text = (r % 5000 == 0 ? longText : mixed) + n;
+        sheet += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c>";
+        sheet += r % 2 == 0 ? "<c r=\"B" + n + "\" t=\"str\"><v>" + text + "</v></c>"
+                            : "<c r=\"B" + n + "\" t=\"inlineStr\"><is><t>" + text + "</t></is></c>";
+        sheet += "</row>";
+    }
+    ASSERT_GT(sheet.size(), size_t(1) << 20);
+    TXLSWorkbook workbook;
+    std::string failure;
+    ASSERT_EQ(ReadPackageBytes(OneSheet(sheet).Bytes(), workbook, &failure), 1) << failure;
+    const std::u16string longWide(longText.begin(), longText.end());
+    for (int r = 1; r <= kRows; ++r) {
+        const std::string n = std::to_string(r);
+        const std::u16string expected = (r % 5000 == 0 ? longWide : mixedWide) + std::u16string(n.begin(), n.end());
+        ASSERT_EQ(CellAt(workbook, r, 2), Variant(expected)) << "row " << r;
+        ASSERT_EQ(CellAt(workbook, r, 1), Variant(double(r))) << "row " << r;
+    }
+}
+
 TEST(XLSXReaderFailures, DamageThatStopsTheRead) {
     struct Case {
         const char* name;
