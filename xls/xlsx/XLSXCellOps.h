@@ -1,9 +1,9 @@
 // The cells and row settings of a worksheet's sheetData, as the XML side of
 // the sheet reader hands them to the side that stores them in the model:
 // positions resolved, formats mapped to the model's numbering and values
-// parsed. Texts stay the part's UTF-8: the storing side, which waits on the
-// XML side most of the time, widens them to UTF-16. Nothing here touches the
-// model, so the two sides may run on different threads.
+// parsed. Texts stay the part's UTF-8: the storing side widens them to
+// UTF-16, since it had time to spare while the XML side did. Nothing here
+// touches the model, so the two sides may run on different threads.
 #pragma once
 
 #include <cstdint>
