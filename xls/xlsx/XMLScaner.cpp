@@ -357,9 +357,7 @@ TXMLTokenType TXMLScaner::TakePlainOpening(bool insideElement) {
     if (p >= end_) return ttNone;
     if (data[p] != '<') {
         // A text: not white space first, which may be layout rather than text.
-        if (!insideElement || !CanStartPlainText(data[p])) return ttNone;
-        while (p < end_ && data[p] != '<' && data[p] != '&' && data[p] != '\n') ++p;
-        if (p >= end_ || data[p] != '<') return ttNone;
+        if (!insideElement || !PlainTextAt(p)) return ttNone;
         TakePlainToken(ttText, p - start, start, p - start);
         return ttText;
     }
