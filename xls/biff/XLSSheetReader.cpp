@@ -101,7 +101,7 @@ void TXLSSheetReader::SetNumber(uint32_t row, uint32_t col, uint16_t xf, double 
         const int32_t decisive = xf != 0 ? xf : sheet_.CellXF(static_cast<int32_t>(row), static_cast<int32_t>(col));
         if (workbook_.Styles().IsDateFormat(decisive)) value += kDate1904Offset;
     }
-    sheet_.SetCellValue(static_cast<int32_t>(row), static_cast<int32_t>(col), Variant(value));
+    sheet_.SetCellNumber(static_cast<int32_t>(row), static_cast<int32_t>(col), value);
     workbook_.BumpChangeStamp();
 }
 
@@ -112,11 +112,21 @@ void TXLSSheetReader::ReadLabelSST(std::span<const uint8_t> body) {
     if (!cursor.Ok() || !InModel(row, col)) return;
     const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
     if (strings && index < strings->size()) {
-        SetSharedText(row, col, (*strings)[index]);
-    } else {
-        sheet_.SetCellValue(row, col, Variant(kEmptyText));
-        workbook_.BumpChangeStamp();
+        const TXLSSharedStringRef& text = (*strings)[index];
+        if (text.HasLineFeed) {
+            // Its wrap format is made from the cell's format before the
+            // record's own replaces it, in that order.
+            SetSharedText(row, col, text);
+            SetXF(row, col, xf);
+        } else {
+            // The same result, the cell being made with its format at once.
+            SetXF(row, col, xf);
+            SetSharedText(row, col, text);
+        }
+        return;
     }
+    sheet_.SetCellValue(row, col, Variant(kEmptyText));
+    workbook_.BumpChangeStamp();
     SetXF(row, col, xf);
 }
 
@@ -188,7 +198,7 @@ void TXLSSheetReader::ReadBoolErr(std::span<const uint8_t> body) {
     if (!InModel(row, col)) return;
     // An error value has no place in the model: only the format stays.
     if (type == kBoolErrBoolean) {
-        sheet_.SetCellValue(row, col, Variant(value == 1));
+        sheet_.SetCellBoolean(row, col, value == 1);
         workbook_.BumpChangeStamp();
     }
     SetXF(row, col, xf);
@@ -240,7 +250,7 @@ void TXLSSheetReader::ReadFormula(std::span<const uint8_t> body) {
         stringCol_ = col;
         break;
     case kFormulaResultBoolean:
-        sheet_.SetCellValue(row, col, Variant(result.U8At(kCellValueOffset + 2) != 0));
+        sheet_.SetCellBoolean(row, col, result.U8At(kCellValueOffset + 2) != 0);
         workbook_.BumpChangeStamp();
         break;
     case kFormulaResultEmptyString:

@@ -1,5 +1,7 @@
 #include "xls/model/Variant.h"
 
+#include <algorithm>
+
 namespace korvel {
 
 bool Variant::IsNumeric() const {
@@ -27,6 +29,37 @@ double Variant::NumericToDouble() const {
     case VariantKind::Currency: return static_cast<double>(std::get<VariantCurrency>(value_).scaled) / 10000.0;
     default: return 0;
     }
+}
+
+VariantText::VariantText(std::u16string_view text) : length_(text.size()) {
+    char16_t* units = inline_;
+    if (!IsInline()) units = heap_ = new char16_t[length_];
+    std::copy(text.begin(), text.end(), units);
+}
+
+void VariantText::TakeFrom(VariantText& other) noexcept {
+    length_ = other.length_;
+    if (IsInline()) {
+        std::copy_n(other.inline_, length_, inline_);
+    } else {
+        heap_ = other.heap_;
+        other.length_ = 0;  // the block is ours now
+    }
+}
+
+VariantText::VariantText(VariantText&& other) noexcept { TakeFrom(other); }
+
+VariantText& VariantText::operator=(const VariantText& other) {
+    if (this != &other) *this = VariantText(other.View());
+    return *this;
+}
+
+VariantText& VariantText::operator=(VariantText&& other) noexcept {
+    if (this != &other) {
+        FreeHeap();
+        TakeFrom(other);
+    }
+    return *this;
 }
 
 bool Variant::operator==(const Variant& other) const {

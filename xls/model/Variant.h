@@ -1,8 +1,9 @@
 // The cell value type of the workbook model: a tagged union with the kinds the
 // cell rules distinguish (empty, null, every integer width, single, double,
 // currency, date, boolean, UTF-16 and ANSI text, arrays of any rank with low
-// bounds, and "other" for errors and objects). Scalars copy without allocating;
-// arrays are shared, immutable once built.
+// bounds, and "other" for errors and objects). Scalars copy without allocating,
+// and so do UTF-16 texts of up to VariantText::kInlineUnits units; arrays are
+// shared, immutable once built.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,37 @@ struct VariantNull {
     bool operator==(const VariantNull&) const = default;
 };
 
+// UTF-16 text held by a variant. Reading a sheet makes one variant per text
+// cell, and cell texts are mostly short (names, addresses, users), so those
+// stay inside the variant; only longer ones take a heap block.
+class VariantText {
+public:
+    static constexpr size_t kInlineUnits = 24;
+
+    explicit VariantText(std::u16string_view text);
+    VariantText(const VariantText& other) : VariantText(other.View()) {}
+    VariantText(VariantText&& other) noexcept;
+    VariantText& operator=(const VariantText& other);
+    VariantText& operator=(VariantText&& other) noexcept;
+    ~VariantText() { FreeHeap(); }
+
+    std::u16string_view View() const { return {IsInline() ? inline_ : heap_, length_}; }
+    bool operator==(const VariantText& other) const { return View() == other.View(); }
+
+private:
+    bool IsInline() const { return length_ <= kInlineUnits; }
+    void FreeHeap() {
+        if (!IsInline()) delete[] heap_;
+    }
+    void TakeFrom(VariantText& other) noexcept;
+
+    size_t length_ = 0;
+    union {
+        char16_t inline_[kInlineUnits];
+        char16_t* heap_;
+    };
+};
+
 class Variant {
 public:
     Variant() = default;                                   // Empty
@@ -62,8 +94,9 @@ public:
     Variant(VariantCurrency v) : value_(v) {}
     Variant(VariantDate v) : value_(v) {}
     Variant(bool v) : value_(v) {}
-    Variant(std::u16string v) : value_(std::move(v)) {}
-    Variant(const char16_t* v) : value_(std::u16string(v)) {}
+    Variant(std::u16string_view v) : value_(VariantText(v)) {}
+    Variant(const std::u16string& v) : Variant(std::u16string_view(v)) {}
+    Variant(const char16_t* v) : Variant(std::u16string_view(v)) {}
     // A narrow literal would silently become a boolean; use Ansi() instead.
     Variant(const char*) = delete;
     Variant(std::shared_ptr<const VariantArray> v) : value_(std::move(v)) {}
@@ -89,7 +122,8 @@ public:
     double AsDouble() const { return std::get<double>(value_); }
     bool AsBool() const { return std::get<bool>(value_); }
     double AsDateDays() const { return std::get<VariantDate>(value_).days; }
-    const std::u16string& AsWide() const { return std::get<std::u16string>(value_); }
+    // Valid while this variant lives unchanged.
+    std::u16string_view AsWide() const { return std::get<VariantText>(value_).View(); }
     const std::string& AsAnsi() const { return std::get<std::string>(value_); }
     const VariantArray& AsArray() const { return *std::get<std::shared_ptr<const VariantArray>>(value_); }
 
@@ -104,7 +138,7 @@ private:
     std::variant<std::monostate, VariantNull,
                  int8_t, int16_t, int32_t, int64_t, uint8_t, uint16_t, uint32_t,
                  float, double, VariantCurrency, VariantDate, bool,
-                 std::u16string, std::string, std::shared_ptr<const VariantArray>, VariantOther>
+                 VariantText, std::string, std::shared_ptr<const VariantArray>, VariantOther>
         value_;
 };
 

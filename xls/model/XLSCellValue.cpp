@@ -93,6 +93,14 @@ void IXLSWorksheet::SetCellValue(int32_t row, int32_t col, const Variant& value)
     }
 }
 
+void IXLSWorksheet::StoreScalar(int32_t row, int32_t col, double value, TXLSCellKind kind) {
+    TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
+    if (cell.IsMergeCovered()) return;
+    ReleaseContent(cell);
+    cell.Value = value;
+    cell.Kind = kind;
+}
+
 void IXLSWorksheet::SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text) {
     TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
     if (cell.IsMergeCovered()) return;
@@ -117,36 +125,41 @@ void IXLSWorksheet::SetCellLiteralText(int32_t row, int32_t col, std::u16string_
 }
 
 Variant IXLSWorksheet::GetCellValue(int32_t row, int32_t col) {
-    TXLSCellRef* cell = heap_.FindCell(row, col);
+    const TXLSCellRef* cell = heap_.FindCell(row, col);
     if (cell == nullptr || cell->IsMergeCovered()) return Variant::Null();
-    double number = 0;
     switch (cell->Kind) {
-    case TXLSCellKind::Blank:
-        return Variant::Null();
     case TXLSCellKind::Text:
-        return Variant(std::u16string(workbook_.StringTable().GetString(cell->StringId)));
+        return Variant(workbook_.StringTable().GetString(cell->StringId));
+    case TXLSCellKind::Number:
+        return NumberValue(*cell, cell->Value);
     case TXLSCellKind::Date:
         return Variant::Date(SerialToDate(cell->Value));
     case TXLSCellKind::Boolean:
         return Variant(cell->Value > 0);
-    case TXLSCellKind::Formula: {
-        if (!cell->Formula()) return Variant::Null();
-        std::optional<Variant> result =
-            workbook_.FormulaEngine().Evaluate(*cell->Formula(), index_, row, col, workbook_.ChangeStamp());
-        if (!result) return Variant::Null();
-        if (result->Kind() != VariantKind::Double) return *result;
-        number = result->AsDouble();
+    case TXLSCellKind::Formula:
+        return FormulaValue(*cell);
+    case TXLSCellKind::Blank:
         break;
     }
-    case TXLSCellKind::Number:
-        number = cell->Value;
-        break;
-    }
-    // The cell is at hand: without a format of its own it takes the row's
-    // or the column's, with no second search for it.
-    const int32_t xf = cell->XF > 0 ? static_cast<int32_t>(cell->XF) : heap_.InheritedXF(row, col);
+    return Variant::Null();
+}
+
+// The cell is at hand: without a format of its own it takes the row's or the
+// column's, with no second search for it.
+Variant IXLSWorksheet::NumberValue(const TXLSCellRef& cell, double number) const {
+    const int32_t xf = cell.XF > 0 ? static_cast<int32_t>(cell.XF) : heap_.InheritedXF(cell.Row, cell.Column);
     if (workbook_.Styles().IsDateFormat(xf)) return Variant::Date(SerialToDate(number));
     return Variant(number);
+}
+
+// Apart from the stored kinds, so that their path stays short.
+Variant IXLSWorksheet::FormulaValue(const TXLSCellRef& cell) {
+    if (!cell.Formula()) return Variant::Null();
+    std::optional<Variant> result =
+        workbook_.FormulaEngine().Evaluate(*cell.Formula(), index_, cell.Row, cell.Column, workbook_.ChangeStamp());
+    if (!result) return Variant::Null();
+    if (result->Kind() != VariantKind::Double) return *result;
+    return NumberValue(cell, result->AsDouble());
 }
 
 }  // namespace korvel

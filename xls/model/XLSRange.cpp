@@ -9,19 +9,25 @@
 namespace korvel {
 
 // Released ranges wait here for reuse: callers make several single-cell
-// ranges per cell, so this keeps Item allocation-free in steady use. One
-// thread uses the model at a time (the model is not thread-safe anyway).
+// ranges per cell, so this keeps Item allocation-free in steady use. The
+// list is linked through the ranges themselves and holds only plain values,
+// so it needs no construction guard and is never destroyed: ranges released
+// during static destruction still find it. One thread uses the model at a
+// time (the model is not thread-safe anyway).
 class TXLSRangePool {
 public:
-    TXLSRange* Take() {
-        if (free_.empty()) return new TXLSRange;
-        TXLSRange* range = free_.back();
-        free_.pop_back();
+    static TXLSRange* Take() {
+        TXLSRange* range = free_;
+        if (range == nullptr) return new TXLSRange;
+        free_ = range->nextFree_;
+        --count_;
         return range;
     }
-    void Give(TXLSRange* range) {
-        if (free_.size() < kKeep) {
-            free_.push_back(range);
+    static void Give(TXLSRange* range) {
+        if (count_ < kKeep) {
+            range->nextFree_ = free_;
+            free_ = range;
+            ++count_;
         } else {
             delete range;
         }
@@ -29,33 +35,33 @@ public:
 
 private:
     static constexpr size_t kKeep = 64;
-    std::vector<TXLSRange*> free_;
+    static constinit inline TXLSRange* free_ = nullptr;
+    static constinit inline size_t count_ = 0;
 };
 
 namespace {
-// Never destroyed, so ranges released during static destruction still find it.
-TXLSRangePool& Pool() {
-    static TXLSRangePool* pool = new TXLSRangePool;
-    return *pool;
-}
-
 const char kInvalidIndex[] = "Invalid row/column index";
 const char16_t kNotAvailable[] = u"#N/D";
 }  // namespace
 
 TXLSRangeRef TXLSRange::Create(IXLSWorksheet& sheet, int32_t row1, int32_t col1, int32_t row2, int32_t col2) {
-    TXLSRange* range = Pool().Take();
+    return Make(sheet, std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2));
+}
+
+TXLSRangeRef TXLSRange::Make(IXLSWorksheet& sheet, int32_t firstRow, int32_t firstCol, int32_t lastRow,
+                             int32_t lastCol) {
+    TXLSRange* range = TXLSRangePool::Take();
     range->sheet_ = &sheet;
-    range->firstRow_ = std::min(row1, row2);
-    range->lastRow_ = std::max(row1, row2);
-    range->firstCol_ = std::min(col1, col2);
-    range->lastCol_ = std::max(col1, col2);
+    range->firstRow_ = firstRow;
+    range->lastRow_ = lastRow;
+    range->firstCol_ = firstCol;
+    range->lastCol_ = lastCol;
     range->refCount_ = 0;
     return TXLSRangeRef(range);
 }
 
 void TXLSRange::Release() {
-    if (--refCount_ == 0) Pool().Give(this);
+    if (--refCount_ == 0) TXLSRangePool::Give(this);
 }
 
 TXLSRangeRef TXLSRange::Item(int32_t row, int32_t col) const {
@@ -63,8 +69,8 @@ TXLSRangeRef TXLSRange::Item(int32_t row, int32_t col) const {
     const int64_t r = static_cast<int64_t>(firstRow_) + row - 1;
     const int64_t c = static_cast<int64_t>(firstCol_) + col - 1;
     if (r < 0 || r > kMaxRow || c < 0 || c > kMaxColumn) throw EXLSRangeError(kInvalidIndex);
-    return Create(*sheet_, static_cast<int32_t>(r), static_cast<int32_t>(c), static_cast<int32_t>(r),
-                  static_cast<int32_t>(c));
+    return Make(*sheet_, static_cast<int32_t>(r), static_cast<int32_t>(c), static_cast<int32_t>(r),
+                static_cast<int32_t>(c));
 }
 
 void TXLSRange::SetValue(const Variant& value) {
@@ -115,6 +121,10 @@ void TXLSRange::SetArray(const VariantArray& array) {
 
 Variant TXLSRange::Value() const {
     if (firstRow_ == lastRow_ && firstCol_ == lastCol_) return sheet_->GetCellValue(firstRow_, firstCol_);
+    return ArrayValue();
+}
+
+Variant TXLSRange::ArrayValue() const {
     auto array = VariantArray::Make2D(0, lastRow_ - firstRow_ + 1, 0, lastCol_ - firstCol_ + 1);
     for (int32_t row = firstRow_; row <= lastRow_; ++row)
         for (int32_t col = firstCol_; col <= lastCol_; ++col)

@@ -63,12 +63,19 @@ public:
 private:
     TXLSRange() = default;
     ~TXLSRange() = default;
+    // Create for bounds already in order.
+    static TXLSRangeRef Make(IXLSWorksheet& sheet, int32_t firstRow, int32_t firstCol, int32_t lastRow,
+                             int32_t lastCol);
     void SetArray(const VariantArray& array);
+    // Value of a range of several cells. Apart, so that reading one cell, the
+    // usual case, is a plain call on to the sheet.
+    Variant ArrayValue() const;
     friend class TXLSRangePool;
 
     IXLSWorksheet* sheet_ = nullptr;
     int32_t firstRow_ = 0, lastRow_ = 0, firstCol_ = 0, lastCol_ = 0;
     uint32_t refCount_ = 0;
+    TXLSRange* nextFree_ = nullptr;  // while waiting in the pool
 };
 
 // Owning reference to a range (AddRef on copy, Release on destruction).

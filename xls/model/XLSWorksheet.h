@@ -80,6 +80,14 @@ public:
     // Stores a variant in one cell by the cell rule (the cell is made first).
     // Does not bump the change stamp (the range does, once per Value set).
     void SetCellValue(int32_t row, int32_t col, const Variant& value);
+    // SetCellValue for a double or a boolean, without the variant: readers
+    // store one per cell.
+    void SetCellNumber(int32_t row, int32_t col, double number) {
+        StoreScalar(row, col, number, TXLSCellKind::Number);
+    }
+    void SetCellBoolean(int32_t row, int32_t col, bool value) {
+        StoreScalar(row, col, value ? 1.0 : 0.0, TXLSCellKind::Boolean);
+    }
     // Stores a shared string that a reader holds in the string table, with
     // the result of SetCellValue for the text taken literally (as if it began
     // with an apostrophe): a new cell takes one more reference to the id
@@ -103,6 +111,10 @@ private:
     void StoreSharedText(TXLSCellRef& cell, std::u16string_view text);
     void StoreSharedText(TXLSCellRef& cell, std::u16string_view text, uint32_t hash);
     void ReleaseContent(TXLSCellRef& cell);
+    void StoreScalar(int32_t row, int32_t col, double value, TXLSCellKind kind);
+    // GetCellValue for a number (of the cell or its formula's result) and for a formula cell.
+    Variant NumberValue(const TXLSCellRef& cell, double number) const;
+    Variant FormulaValue(const TXLSCellRef& cell);
 
     TXLSWorkbook& workbook_;
     int32_t sheetId_;

@@ -128,7 +128,7 @@ void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
             StoreNumber(op);
             break;
         case TXLSXCellOpKind::Boolean:
-            sheet_.SetCellValue(op.Row, op.Col, Variant(op.Number != 0));
+            sheet_.SetCellBoolean(op.Row, op.Col, op.Number != 0);
             break;
         case TXLSXCellOpKind::SharedText:
             // The parser checked the index against the table's size.
@@ -170,7 +170,7 @@ void TXLSXSheetReader::StoreNumber(const TXLSXCellOp& op) {
         const int32_t decisive = op.XF != 0 ? op.XF : sheet_.CellXF(op.Row, op.Col);
         if (workbook_.Styles().IsDateFormat(decisive)) value += kDate1904Offset;
     }
-    sheet_.SetCellValue(op.Row, op.Col, Variant(value));
+    sheet_.SetCellNumber(op.Row, op.Col, value);
 }
 
 int32_t TXLSXSheetReader::RowColumnXF(int64_t style) const {

@@ -106,6 +106,45 @@ TEST(ReaderCells, SharedStringsAcrossCells) {
     EXPECT_EQ(book.StringTable().UniqueCount(), 2);
 }
 
+// A cell takes its record's format whatever its text: a line feed in a
+// text read from a file does not turn wrapping on, and a text landing on a
+// cell that already holds a value keeps the record's format too.
+TEST(ReaderCells, TextCellsKeepTheirRecordsFormat) {
+    Stream globals;
+    globals.Rec(0x00FC, SstHead(2).U16(9).U8(0).Ascii("two\nlines").U16(5).U8(0).Ascii("plain"));
+    for (int i = 0; i < 17; ++i) {  // XF 16: a cell format with its own font
+        const uint16_t type = i < 15 ? 0xFFF5 : 0x0001;
+        globals.Rec(0x00E0, Body().U16(i == 16 ? 1 : 0).U16(0).U16(type).U8(0x20).U8(0).U8(0).U8(0)
+                                .U32(0).U32(0).U16(0x20C0));
+    }
+    Stream cells;
+    cells.Rec(0x00FD, Cell(0, 0, 15).U32(0));
+    cells.Rec(0x00FD, Cell(0, 1, 16).U32(0));
+    cells.Rec(0x00FD, Cell(0, 2, 16).U32(1));
+    cells.Rec(0x0203, Cell(1, 0, 15).F64(5));
+    cells.Rec(0x00FD, Cell(1, 0, 16).U32(1));  // over a number
+    cells.Rec(0x0203, Cell(1, 1, 15).F64(5));
+    cells.Rec(0x00FD, Cell(1, 1, 16).U32(0));  // over a number, with a line feed
+
+    TXLSWorkbook book;
+    ASSERT_EQ(ReadBytes(book, Biff8Workbook(globals, cells)), 1);
+    TXLSCellHeap& heap = book.Sheets().Items(1)->CellHeap();
+    const TXLSStyleXFs& styles = book.Styles();
+    ASSERT_FALSE(styles.WrapText(15));
+    ASSERT_FALSE(styles.WrapText(16));
+    const struct {
+        int32_t row, col, xf;
+        std::u16string text;
+    } expected[] = {{0, 0, 15, u"two\nlines"}, {0, 1, 16, u"two\nlines"}, {0, 2, 16, u"plain"},
+                    {1, 0, 16, u"plain"},       {1, 1, 16, u"two\nlines"}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(testing::Message() << e.row << "," << e.col);
+        ExpectText(CellValue(book, 1, e.row + 1, e.col + 1), e.text);
+        EXPECT_EQ(heap.CellXF(e.row, e.col), e.xf);
+        EXPECT_FALSE(styles.WrapText(heap.CellXF(e.row, e.col)));
+    }
+}
+
 TEST(ReaderCells, NumbersFromNumberRkAndMulRk) {
     const struct {
         uint32_t rk;

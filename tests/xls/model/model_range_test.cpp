@@ -320,5 +320,49 @@ TEST(Variant, KindsEqualityAndConversions) {
     EXPECT_FALSE(Variant(std::shared_ptr<const VariantArray>(a)) == Variant(std::shared_ptr<const VariantArray>(b)));
 }
 
+// Texts up to the inline limit live inside the variant, longer ones on the
+// heap: every length around the limit must survive copies, moves and
+// assignments between the two forms, the moved-from variant staying usable.
+TEST(Variant, TextsAroundTheInlineLimitKeepTheirUnits) {
+    auto textOf = [](size_t length, char16_t first) {
+        std::u16string text;
+        for (size_t i = 0; i < length; ++i) text.push_back(static_cast<char16_t>(first + i % 50));
+        return text;
+    };
+    const size_t limit = VariantText::kInlineUnits;
+    for (size_t length : {size_t{0}, size_t{1}, limit - 1, limit, limit + 1, 3 * limit, size_t{5000}}) {
+        SCOPED_TRACE(length);
+        const std::u16string text = textOf(length, u'a'), other = textOf(limit + 7 - length % 3, u'\u00e0');
+        Variant v(text);
+        ASSERT_EQ(v.Kind(), VariantKind::WideString);
+        EXPECT_EQ(v.AsWide(), text);
+
+        Variant copy(v);
+        EXPECT_EQ(copy.AsWide(), text);
+        EXPECT_NE(copy.AsWide().data(), v.AsWide().data());
+        EXPECT_TRUE(copy == v);
+
+        Variant moved(std::move(copy));
+        EXPECT_EQ(moved.AsWide(), text);
+
+        Variant target(other);
+        target = v;  // copy over a text of the other form
+        EXPECT_EQ(target.AsWide(), text);
+        target = Variant(other);  // and back, by move
+        EXPECT_EQ(target.AsWide(), other);
+        target = std::move(moved);
+        EXPECT_EQ(target.AsWide(), text);
+
+        const Variant& self = target;
+        target = self;
+        EXPECT_EQ(target.AsWide(), text);
+        Variant number(1.5);
+        number = v;  // a text over another kind
+        EXPECT_EQ(number.AsWide(), text);
+        EXPECT_EQ(v.AsWide(), text);  // the source never changed
+    }
+    EXPECT_FALSE(Variant(textOf(limit, u'a')) == Variant(textOf(limit + 1, u'a')));
+}
+
 }  // namespace
 }  // namespace korvel
