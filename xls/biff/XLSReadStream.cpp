@@ -19,7 +19,6 @@ namespace korvel {
 namespace {
 
 constexpr uint8_t kBiffCompoundMagic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-constexpr uint32_t kRecordHeaderSize = 4;
 // A plain stream must start with a BOF header whose body size is 4 to 30.
 constexpr uint16_t kPlainBofMinSize = 4;
 constexpr uint16_t kPlainBofMaxSize = 30;
@@ -134,23 +133,13 @@ uint8_t* TXLSReadStream::TakeOwnRoom(size_t size) {
     return own_.data();
 }
 
-int32_t TXLSReadStream::ReadHeader(uint16_t& id, uint16_t& size) {
-    const size_t left = records_.size() - next_;
-    if (left < kRecordHeaderSize) {
-        next_ = records_.size();
-        position_ += static_cast<uint32_t>(left);
-        return kXLSReadEndOfStream;
-    }
-    const uint8_t* at = records_.data() + next_;
-    id = static_cast<uint16_t>(at[0] | (at[1] << 8));
-    size = static_cast<uint16_t>(at[2] | (at[3] << 8));
-    next_ += kRecordHeaderSize;
-    position_ += kRecordHeaderSize;
-    lastId_ = id;
-    return kXLSReadOk;
+int32_t TXLSReadStream::EndOfRecords() {
+    position_ += static_cast<uint32_t>(records_.size() - next_);
+    next_ = records_.size();
+    return kXLSReadEndOfStream;
 }
 
-int32_t TXLSReadStream::ReadBody(uint16_t size, std::span<const uint8_t>& body) {
+int32_t TXLSReadStream::ReadBodyChecked(uint16_t size, std::span<const uint8_t>& body) {
     body = {};
     if (size == 0) return kXLSReadOk;
     const size_t left = records_.size() - next_;

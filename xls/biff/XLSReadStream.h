@@ -26,6 +26,7 @@
 
 #include "platform/BulkMemory.h"
 #include "xls/biff/XLSBackgroundDecryption.h"
+#include "xls/biff/XLSReaderResults.h"
 #include "xls/storage/XLSFileItem.h"
 
 namespace korvel {
@@ -53,13 +54,29 @@ public:
 
     // Reads the next record header. Results: kXLSReadOk (id and size set);
     // kXLSReadEndOfStream when fewer than 4 bytes are left (they are consumed).
-    int32_t ReadHeader(uint16_t& id, uint16_t& size);
+    // Inline: the reader calls both once per record.
+    int32_t ReadHeader(uint16_t& id, uint16_t& size) {
+        if (records_.size() - next_ < kRecordHeaderSize) return EndOfRecords();
+        const uint8_t* at = records_.data() + next_;
+        id = static_cast<uint16_t>(at[0] | (at[1] << 8));
+        size = static_cast<uint16_t>(at[2] | (at[3] << 8));
+        next_ += kRecordHeaderSize;
+        position_ += kRecordHeaderSize;
+        lastId_ = id;
+        return kXLSReadOk;
+    }
     // Reads the body of the record whose header was read last. Results:
     // kXLSReadOk with body viewing exactly size bytes (empty for size 0);
     // kXLSReadFailed when fewer than size bytes are left (they are consumed,
     // body is empty). The view stays valid until CloseWorkbookStream; the
     // bytes are already decrypted.
-    int32_t ReadBody(uint16_t size, std::span<const uint8_t>& body);
+    int32_t ReadBody(uint16_t size, std::span<const uint8_t>& body) {
+        if (records_.size() - next_ < size || decryption_) return ReadBodyChecked(size, body);
+        body = std::span<const uint8_t>(records_.data() + next_, size);
+        next_ += size;
+        position_ += size;
+        return kXLSReadOk;
+    }
 
     // Sets up decryption for a FILEPASS body with the default password and
     // then the caller's. Every byte consumed so far counts for the key
@@ -86,6 +103,11 @@ public:
     void ReleaseStorage();
 
 private:
+    static constexpr uint32_t kRecordHeaderSize = 4;
+    // The rest of ReadHeader and ReadBody: the stream's end, and bodies past
+    // it or still being decrypted.
+    int32_t EndOfRecords();
+    int32_t ReadBodyChecked(uint16_t size, std::span<const uint8_t>& body);
     int32_t OpenCompound(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
     int32_t OpenPlain(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
     // Decryption writes into the record bytes: makes them the stream's own.
