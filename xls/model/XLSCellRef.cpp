@@ -8,13 +8,16 @@ TXLSCellPool::~TXLSCellPool() {
     for (uint32_t handle = 1; handle <= used_; ++handle) At(handle).~TXLSCellRef();
 }
 
-uint32_t TXLSCellPool::Allocate() {
+uint32_t TXLSCellPool::AllocateSlow() {
     if (!freeHandles_.empty()) {
         uint32_t handle = freeHandles_.back();
         freeHandles_.pop_back();
         return handle;
     }
-    if (used_ == records_.Capacity()) records_.Grow();
+    if (used_ == capacity_) {
+        records_.Grow();
+        capacity_ = records_.Capacity();
+    }
     const uint32_t handle = ++used_;
     new (&At(handle)) TXLSCellRef();
     return handle;

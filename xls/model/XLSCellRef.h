@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "xls/model/BulkArray.h"
@@ -70,17 +71,27 @@ public:
     TXLSCellPool(const TXLSCellPool&) = delete;
     TXLSCellPool& operator=(const TXLSCellPool&) = delete;
 
-    uint32_t Allocate();                  // a reset record's handle
+    // A reset record's handle. Inline for the usual case of a new record in
+    // room already made: readers take one per cell.
+    uint32_t Allocate() {
+        if (!freeHandles_.empty() || used_ == capacity_) return AllocateSlow();
+        const uint32_t handle = ++used_;
+        new (&At(handle)) TXLSCellRef();
+        return handle;
+    }
     void Free(uint32_t handle);           // resets the record (drops its formula)
     TXLSCellRef& At(uint32_t handle) { return *records_.Slot(handle - 1); }
     const TXLSCellRef& At(uint32_t handle) const { return *records_.Slot(handle - 1); }
     size_t LiveCount() const { return used_ - freeHandles_.size(); }
 
 private:
+    uint32_t AllocateSlow();  // a freed record, or room made first
+
     // 4,096 records (64 KiB) before the first large page. Records are made
     // in place as their handles are first handed out.
     TBulkArray<TXLSCellRef, 12> records_;
     uint32_t used_ = 0;                   // handles handed out so far (live or free)
+    size_t capacity_ = 0;                 // records_.Capacity(), kept at hand
     std::vector<uint32_t> freeHandles_;
 };
 
