@@ -1,6 +1,7 @@
 #include "xls/biff/XLSRecordText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string_view>
 
@@ -35,8 +36,13 @@ void AppendWideChars(std::span<const uint8_t> bytes, std::u16string& out) {
     const size_t count = bytes.size() / 2;
     const size_t start = out.size();
     out.resize(start + count);
-    for (size_t i = 0; i < count; ++i)
-        out[start + i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+        // The units are stored little-endian, as this machine holds them.
+        if (count != 0) std::memcpy(out.data() + start, bytes.data(), count * 2);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            out[start + i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
 }
 
 bool ReadBiff8String(ByteCursor& cursor, bool count16, std::u16string& out) {
