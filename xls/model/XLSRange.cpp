@@ -45,17 +45,12 @@ const char16_t kNotAvailable[] = u"#N/D";
 }  // namespace
 
 TXLSRangeRef TXLSRange::Create(IXLSWorksheet& sheet, int32_t row1, int32_t col1, int32_t row2, int32_t col2) {
-    return Make(sheet, std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2));
-}
-
-TXLSRangeRef TXLSRange::Make(IXLSWorksheet& sheet, int32_t firstRow, int32_t firstCol, int32_t lastRow,
-                             int32_t lastCol) {
     TXLSRange* range = TXLSRangePool::Take();
     range->sheet_ = &sheet;
-    range->firstRow_ = firstRow;
-    range->lastRow_ = lastRow;
-    range->firstCol_ = firstCol;
-    range->lastCol_ = lastCol;
+    range->firstRow_ = std::min(row1, row2);
+    range->lastRow_ = std::max(row1, row2);
+    range->firstCol_ = std::min(col1, col2);
+    range->lastCol_ = std::max(col1, col2);
     range->refCount_ = 0;
     return TXLSRangeRef(range);
 }
@@ -69,8 +64,8 @@ TXLSRangeRef TXLSRange::Item(int32_t row, int32_t col) const {
     const int64_t r = static_cast<int64_t>(firstRow_) + row - 1;
     const int64_t c = static_cast<int64_t>(firstCol_) + col - 1;
     if (r < 0 || r > kMaxRow || c < 0 || c > kMaxColumn) throw EXLSRangeError(kInvalidIndex);
-    return Make(*sheet_, static_cast<int32_t>(r), static_cast<int32_t>(c), static_cast<int32_t>(r),
-                static_cast<int32_t>(c));
+    return Create(*sheet_, static_cast<int32_t>(r), static_cast<int32_t>(c), static_cast<int32_t>(r),
+                  static_cast<int32_t>(c));
 }
 
 void TXLSRange::SetValue(const Variant& value) {

@@ -63,9 +63,6 @@ public:
 private:
     TXLSRange() = default;
     ~TXLSRange() = default;
-    // Create for bounds already in order.
-    static TXLSRangeRef Make(IXLSWorksheet& sheet, int32_t firstRow, int32_t firstCol, int32_t lastRow,
-                             int32_t lastCol);
     void SetArray(const VariantArray& array);
     // Value of a range of several cells. Apart, so that reading one cell, the
     // usual case, is a plain call on to the sheet.
