@@ -1,5 +1,6 @@
 #include "xls/biff/XLSReadStream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -85,16 +86,25 @@ int32_t TXLSReadStream::OpenCompound(std::shared_ptr<const void> owner, std::spa
     std::unique_ptr<TCompoundStreamReader> stream;
     if (root.OpenStream(u"workbook", stream) != kStorageOk && root.OpenStream(u"book", stream) != kStorageOk)
         return kXLSReadNoRecordStream;
+    const size_t size = static_cast<size_t>(stream->Size());
+    std::vector<std::span<const uint8_t>> pieces;
     if (stream->ContiguousView(records_)) {
         source_ = std::move(owner);
+    } else if (pieces = stream->PieceViews(); !pieces.empty() && pieces.size() * kMinAveragePiece <= size) {
+        // A few long pieces, as a writer leaves after growing the stream:
+        // reading them in place spares a copy of the whole stream.
+        source_ = std::move(owner);
+        pieces_ = std::move(pieces);
+        records_ = pieces_.front();
     } else {
         try {
-            stream->CopyAll(TakeOwnRoom(static_cast<size_t>(stream->Size())));
+            stream->CopyAll(TakeOwnRoom(size));
         } catch (const std::bad_alloc&) {
             return kXLSReadNoRecordStream;
         }
         records_ = own_;
     }
+    streamSize_ = size;
     for (const char16_t* name : {u"_VBA_PROJECT_CUR", u"_VBA_PROJECT"}) {
         auto storage = std::make_unique<TXLSFileStorage>(name);
         if (storage->Load(root) == kFileItemOk) keptParts_.push_back(std::move(storage));
@@ -113,15 +123,28 @@ int32_t TXLSReadStream::OpenPlain(std::shared_ptr<const void> owner, std::span<c
         return kXLSReadNoRecordStream;
     source_ = std::move(owner);
     records_ = bytes;
+    streamSize_ = bytes.size();
     compound_ = false;
     return kXLSReadOk;
 }
 
 void TXLSReadStream::MakeWritable() {
-    if (records_.empty() || records_.data() == own_.data()) return;
-    const std::span<const uint8_t> from = records_;
-    std::memcpy(TakeOwnRoom(from.size()), from.data(), from.size());
+    if (streamSize_ == 0 || (pieces_.empty() && records_.data() == own_.data())) return;
+    const size_t at = pieceOffset_ + next_;
+    uint8_t* room = TakeOwnRoom(streamSize_);
+    if (pieces_.empty()) {
+        std::memcpy(room, records_.data(), streamSize_);
+    } else {
+        for (const std::span<const uint8_t> piece : pieces_) {
+            std::memcpy(room, piece.data(), piece.size());
+            room += piece.size();
+        }
+    }
+    pieces_.clear();
+    piece_ = 0;
+    pieceOffset_ = 0;
     records_ = own_;
+    next_ = at;
 }
 
 uint8_t* TXLSReadStream::TakeOwnRoom(size_t size) {
@@ -133,24 +156,78 @@ uint8_t* TXLSReadStream::TakeOwnRoom(size_t size) {
     return own_.data();
 }
 
-int32_t TXLSReadStream::EndOfRecords() {
-    position_ += static_cast<uint32_t>(records_.size() - next_);
+void TXLSReadStream::MoveToNextPiece() {
+    pieceOffset_ += records_.size();
+    records_ = pieces_[++piece_];
+    next_ = 0;
+}
+
+void TXLSReadStream::SkipToEnd() {
+    if (!pieces_.empty()) {
+        piece_ = pieces_.size() - 1;
+        records_ = pieces_.back();
+        pieceOffset_ = streamSize_ - records_.size();
+    }
     next_ = records_.size();
-    return kXLSReadEndOfStream;
+}
+
+void TXLSReadStream::SkipFinishedPieces() {
+    while (next_ == records_.size() && piece_ + 1 < pieces_.size()) MoveToNextPiece();
+}
+
+const uint8_t* TXLSReadStream::TakeAcrossPieces(size_t count, uint8_t* into) {
+    SkipFinishedPieces();
+    if (records_.size() - next_ >= count) {
+        const uint8_t* at = records_.data() + next_;
+        next_ += count;
+        return at;
+    }
+    for (size_t done = 0; done < count;) {
+        if (next_ == records_.size()) MoveToNextPiece();
+        const size_t take = std::min(count - done, records_.size() - next_);
+        std::memcpy(into + done, records_.data() + next_, take);
+        next_ += take;
+        done += take;
+    }
+    return into;
+}
+
+int32_t TXLSReadStream::ReadHeaderChecked(uint16_t& id, uint16_t& size) {
+    const size_t left = Remaining();
+    if (left < kRecordHeaderSize) {
+        position_ += static_cast<uint32_t>(left);
+        SkipToEnd();
+        return kXLSReadEndOfStream;
+    }
+    uint8_t joined[kRecordHeaderSize];
+    const uint8_t* at = TakeAcrossPieces(kRecordHeaderSize, joined);
+    id = static_cast<uint16_t>(at[0] | (at[1] << 8));
+    size = static_cast<uint16_t>(at[2] | (at[3] << 8));
+    position_ += kRecordHeaderSize;
+    lastId_ = id;
+    return kXLSReadOk;
 }
 
 int32_t TXLSReadStream::ReadBodyChecked(uint16_t size, std::span<const uint8_t>& body) {
     body = {};
     if (size == 0) return kXLSReadOk;
-    const size_t left = records_.size() - next_;
+    const size_t left = Remaining();
     if (left < size) {
-        next_ = records_.size();
         position_ += static_cast<uint32_t>(left);
+        SkipToEnd();
         return kXLSReadFailed;
     }
-    const uint8_t* at = records_.data() + next_;
-    if (decryption_) decryption_->WaitFor(next_ + size);
-    next_ += size;
+    // Decryption works on the stream's own copy, which is one piece.
+    if (decryption_) decryption_->WaitFor(pieceOffset_ + next_ + size);
+    SkipFinishedPieces();
+    const uint8_t* at = nullptr;
+    if (records_.size() - next_ >= size) {
+        at = records_.data() + next_;
+        next_ += size;
+    } else {
+        joined_.push_back(std::make_unique<uint8_t[]>(size));
+        at = TakeAcrossPieces(size, joined_.back().get());
+    }
     position_ += size;
     body = std::span<const uint8_t>(at, size);
     return kXLSReadOk;
@@ -181,6 +258,11 @@ std::unique_ptr<TXLSFileItem> TXLSReadStream::TakeKeptPart(const std::u16string&
 void TXLSReadStream::CloseWorkbookStream() {
     decryption_.reset();
     records_ = {};
+    pieces_.clear();
+    piece_ = 0;
+    pieceOffset_ = 0;
+    streamSize_ = 0;
+    joined_.clear();
     own_ = {};
     copy_.reset();
     source_.reset();

@@ -3,12 +3,15 @@
 // The record stream is the "workbook" stream of a compound document (else its
 // "book" stream; names compare without case), or, for a file that is no
 // compound document, the file itself when it starts with a BOF record header.
-// A file is mapped, not read (TFileBytes); a record stream that lies in one
-// piece there is used in place, any other is copied into one buffer when it
-// is opened. Record bodies are handed out as views into those bytes, so
-// reading allocates nothing per record. Once StartDecryption has accepted a FILEPASS record, every later
-// body is decrypted in place, by a worker that runs ahead of the reader
-// (TXLSBackgroundDecryption); ReadBody hands out a body once it is final.
+// A file is mapped, not read (TFileBytes); a record stream that lies there
+// in one piece, or in a few long ones, is used in place; any other is copied
+// into one buffer when it is opened. Record bodies are handed out as views
+// into those bytes, so reading allocates nothing per record; only a record
+// that straddles two pieces is joined into a buffer of its own. Once
+// StartDecryption has accepted a FILEPASS record, the stream is copied (if it
+// was not) and every later body is decrypted in place, by a worker that runs
+// ahead of the reader (TXLSBackgroundDecryption); ReadBody hands out a body
+// once it is final.
 //
 // The stream counts the bytes consumed (headers and bodies); it neither joins
 // CONTINUE records nor looks ahead: grouping is the reader's job.
@@ -56,7 +59,7 @@ public:
     // kXLSReadEndOfStream when fewer than 4 bytes are left (they are consumed).
     // Inline: the reader calls both once per record.
     int32_t ReadHeader(uint16_t& id, uint16_t& size) {
-        if (records_.size() - next_ < kRecordHeaderSize) return EndOfRecords();
+        if (records_.size() - next_ < kRecordHeaderSize) return ReadHeaderChecked(id, size);
         const uint8_t* at = records_.data() + next_;
         id = static_cast<uint16_t>(at[0] | (at[1] << 8));
         size = static_cast<uint16_t>(at[2] | (at[3] << 8));
@@ -104,10 +107,22 @@ public:
 
 private:
     static constexpr uint32_t kRecordHeaderSize = 4;
-    // The rest of ReadHeader and ReadBody: the stream's end, and bodies past
-    // it or still being decrypted.
-    int32_t EndOfRecords();
+    // A stream in several pieces is read in place when its pieces are this
+    // long on average; shorter ones would make too many joined records.
+    static constexpr size_t kMinAveragePiece = 64 * 1024;
+    // The rest of ReadHeader and ReadBody: the stream's end, records that
+    // straddle pieces, and bodies past the end or still being decrypted.
+    int32_t ReadHeaderChecked(uint16_t& id, uint16_t& size);
     int32_t ReadBodyChecked(uint16_t size, std::span<const uint8_t>& body);
+    // Bytes of the record stream not yet consumed.
+    size_t Remaining() const { return streamSize_ - (pieceOffset_ + next_); }
+    // Consumes count bytes (at most Remaining()): a view in place when they
+    // lie in one piece, else a copy into `into`.
+    const uint8_t* TakeAcrossPieces(size_t count, uint8_t* into);
+    void MoveToNextPiece();
+    // Moves past pieces read to their end while more follow.
+    void SkipFinishedPieces();
+    void SkipToEnd();
     int32_t OpenCompound(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
     int32_t OpenPlain(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
     // Decryption writes into the record bytes: makes them the stream's own.
@@ -120,8 +135,17 @@ private:
     std::shared_ptr<const void> source_;  // keeps the file's bytes alive
     std::unique_ptr<TBulkMemory> copy_;  // the record bytes when copied
     std::span<uint8_t> own_;              // those bytes
-    std::span<const uint8_t> records_;    // the record stream: in the file or in own_
+    std::span<const uint8_t> records_;    // the record stream, or its current piece: in the file or in own_
     size_t next_ = 0;            // offset of the next unread byte in records_
+    // A stream read in place in several pieces: the pieces in stream order,
+    // records_ being pieces_[piece_]; empty when the stream is in one.
+    std::vector<std::span<const uint8_t>> pieces_;
+    size_t piece_ = 0;
+    size_t pieceOffset_ = 0;     // stream offset of records_' first byte
+    size_t streamSize_ = 0;
+    // Records joined from two pieces; their bodies are views, so they stay
+    // until CloseWorkbookStream.
+    std::vector<std::unique_ptr<uint8_t[]>> joined_;
     uint32_t position_ = 0;
     uint16_t lastId_ = 0;
     bool compound_ = false;

@@ -65,4 +65,12 @@ bool TCompoundStreamReader::ContiguousView(std::span<const uint8_t>& out) const 
     return true;
 }
 
+std::vector<std::span<const uint8_t>> TCompoundStreamReader::PieceViews() const {
+    std::vector<std::span<const uint8_t>> pieces;
+    pieces.reserve(segments_.size());
+    for (const TStreamSegment& seg : segments_)
+        pieces.emplace_back(data_ + seg.FileOffset, static_cast<size_t>(seg.Length));
+    return pieces;
+}
+
 }  // namespace korvel

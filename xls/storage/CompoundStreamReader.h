@@ -44,6 +44,9 @@ public:
     // The whole stream as a view into the document when its bytes lie there
     // in one piece (true), valid while the document's bytes live.
     bool ContiguousView(std::span<const uint8_t>& out) const;
+    // The stream's runs of bytes as views into the document, in stream
+    // order (adjacent sectors form one run), valid while its bytes live.
+    std::vector<std::span<const uint8_t>> PieceViews() const;
 
 private:
     size_t SegmentAt(uint64_t streamOffset) const;
