@@ -135,7 +135,7 @@ void TXLSXSheetDataParser::BeginCell(const Attributes& attributes, size_t count)
 }
 
 void TXLSXSheetDataParser::BeginCell(const std::string_view* r, const std::string_view* s, const std::string_view* t) {
-    if (r == nullptr || !ParseCellReference(*r, cell_.pos)) cell_.pos = TXLSXCellPos{row_, lastCol_ + 1};
+    if (r == nullptr || !references_.Parse(*r, cell_.pos)) cell_.pos = TXLSXCellPos{row_, lastCol_ + 1};
     lastCol_ = cell_.pos.Col;
     const int64_t style = s != nullptr ? ValueInt(*s, 0) : 0;
     cell_.xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, styleXFMaximum_) : 0;

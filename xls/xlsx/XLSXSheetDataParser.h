@@ -76,6 +76,7 @@ private:
     int32_t lastCol_ = -1;  // the previous cell's column in the current row
     int32_t formulaCount_ = 0;
     TCell cell_;
+    TXLSXCellReferenceParser references_;
     std::string value_;     // a cell's value text on the node path, reused
     TXMLPlainElement plain_;
 };

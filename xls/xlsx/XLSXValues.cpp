@@ -92,12 +92,14 @@ bool ParseTime(std::string_view text, size_t at, double& fraction) {
 
 }  // namespace
 
-bool ParseCellReference(std::string_view text, TXLSXCellPos& pos) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
+namespace {
+
+// The column letters of a reference (after an optional "$"): p moves past
+// them. False when there are none or they pass the last column.
+bool ParseColumnLetters(const char*& p, const char* end, int32_t& col) {
     if (p != end && *p == '$') ++p;
     const char* const letters = p;
-    int32_t col = 0;
+    col = 0;
     for (; p != end; ++p) {
         // Setting bit 5 lower-cases exactly the ASCII capitals.
         const unsigned letter = (static_cast<unsigned char>(*p) | 0x20u) - unsigned{'a'};
@@ -105,22 +107,65 @@ bool ParseCellReference(std::string_view text, TXLSXCellPos& pos) {
         col = col * 26 + static_cast<int32_t>(letter) + 1;
         if (col > kColumnLimit) return false;
     }
-    if (p == letters) return false;
+    return p != letters;
+}
+
+// The row part of a reference, the whole rest of it: an optional "$" and
+// digits for a row of 1 to the last.
+bool ParseRowDigits(const char* p, const char* end, int32_t& row) {
     if (p != end && *p == '$') ++p;
     const char* const digits = p;
-    int32_t row = 0;
+    row = 0;
     for (; p != end; ++p) {
         const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
         if (digit > 9) break;
         row = row * 10 + static_cast<int32_t>(digit);
         if (row > kRowLimit) return false;
     }
-    if (p == digits || p != end || row == 0) return false;
-    // Both fields in one store: a reader that loads the position whole
-    // would otherwise wait for two narrower stores to retire.
+    return p != digits && p == end && row != 0;
+}
+
+// Both fields in one store: a reader that loads the position whole would
+// otherwise wait for two narrower stores to retire.
+void StorePosition(int32_t row, int32_t col, TXLSXCellPos& pos) {
     const uint64_t first = static_cast<uint32_t>(row - 1), second = static_cast<uint32_t>(col - 1);
     pos = std::bit_cast<TXLSXCellPos>(std::endian::native == std::endian::little ? first | second << 32
                                                                                  : second | first << 32);
+}
+
+}  // namespace
+
+bool ParseCellReference(std::string_view text, TXLSXCellPos& pos) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    int32_t col = 0, row = 0;
+    if (!ParseColumnLetters(p, end, col) || !ParseRowDigits(p, end, row)) return false;
+    StorePosition(row, col, pos);
+    return true;
+}
+
+bool TXLSXCellReferenceParser::Parse(std::string_view text, TXLSXCellPos& pos) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    int32_t col = 0;
+    if (!ParseColumnLetters(p, end, col)) return false;
+    const size_t length = static_cast<size_t>(end - p);
+    if (length == rowTextLength_ && length != 0) {
+        size_t i = 0;
+        while (i < length && p[i] == rowText_[i]) ++i;
+        if (i == length) {
+            StorePosition(row_, col, pos);
+            return true;
+        }
+    }
+    int32_t row = 0;
+    if (!ParseRowDigits(p, end, row)) return false;
+    if (length <= sizeof rowText_) {
+        std::copy(p, end, rowText_);
+        rowTextLength_ = length;
+        row_ = row;
+    }
+    StorePosition(row, col, pos);
     return true;
 }
 
@@ -196,6 +241,18 @@ bool ParseXmlDouble(std::string_view text, double& value) {
 }
 
 bool ParseXmlInt(std::string_view text, int64_t& value) {
+    // Plain digits, the usual form (row numbers, string indices): up to 18
+    // of them cannot pass 64 bits.
+    constexpr size_t kSafeDigits = 18;
+    if (!text.empty() && text.size() <= kSafeDigits) {
+        int64_t digits = 0;
+        size_t i = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i) digits = digits * 10 + (text[i] - '0');
+        if (i == text.size()) {
+            value = digits;
+            return true;
+        }
+    }
     text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return false;

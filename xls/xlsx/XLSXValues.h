@@ -23,6 +23,20 @@ static_assert(sizeof(TXLSXCellPos) == 8);
 // False for anything else and for positions beyond 1,048,576 rows or
 // 16,384 columns (and row 0).
 bool ParseCellReference(std::string_view text, TXLSXCellPos& pos);
+
+// ParseCellReference for the cells of a sheet, read in order: their
+// references nearly all repeat the row part of the one before ("B7" after
+// "A7"), which is then compared rather than parsed again. Same results.
+class TXLSXCellReferenceParser {
+public:
+    bool Parse(std::string_view text, TXLSXCellPos& pos);
+
+private:
+    // The row part of the last reference parsed in full, and its row (1-based).
+    char rowText_[8] = {};
+    size_t rowTextLength_ = 0;
+    int32_t row_ = 0;
+};
 // "A1:B2" (or a single reference, giving a one-cell range). First and last
 // are as written (not put in order).
 bool ParseRangeReference(std::string_view text, TXLSXCellPos& first, TXLSXCellPos& last);

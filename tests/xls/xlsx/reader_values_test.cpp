@@ -45,6 +45,30 @@ TEST(XLSXValues, CellReferences) {
     }
 }
 
+// The parser that remembers the last row part must agree with the plain one
+// on every reference, whatever came before: the same row part with other
+// letters, written another way ("$7", "07"), or failing.
+TEST(XLSXValues, ReferencesInOrderParseAsAlone) {
+    const char* const texts[] = {
+        "A",     "A7",   "B7",     "XFE7", "C07",   "D7",  "$E$7", "F7 ", "G$7",  "7",    "H7",   "I70",
+        "J7",    "K0",   "L0",     "M1",   "N1",    "$1",  "O1",   "P",   "Q1048576", "R1048576", "S1048577",
+        "T1048577", "U99999999", "V99999999", "W12345678", "X12345678", "Y1", "zz1", "AAAA1", "AB1",
+        "\xC1" "1", "AC1", "",    "AD1",  "AD12",  "AE12", "AE121", "AE12",
+    };
+    TXLSXCellReferenceParser parser;
+    for (int round = 0; round < 2; ++round) {
+        for (const char* text : texts) {
+            TXLSXCellPos alone{-7, -7}, inOrder{-7, -7};
+            const bool ok = ParseCellReference(text, alone);
+            ASSERT_EQ(parser.Parse(text, inOrder), ok) << text;
+            if (ok) {
+                EXPECT_EQ(inOrder.Row, alone.Row) << text;
+                EXPECT_EQ(inOrder.Col, alone.Col) << text;
+            }
+        }
+    }
+}
+
 TEST(XLSXValues, RangeReferences) {
     TXLSXCellPos first, last;
     ASSERT_TRUE(ParseRangeReference("B2:D5", first, last));
@@ -99,6 +123,21 @@ TEST(XLSXValues, Numbers) {
     EXPECT_EQ(integer, -12);
     EXPECT_FALSE(ParseXmlInt("1.0", integer));
     EXPECT_FALSE(ParseXmlInt("99999999999999999999", integer));
+    // Plain digits around the length where 64 bits may run out.
+    EXPECT_TRUE(ParseXmlInt("999999999999999999", integer));
+    EXPECT_EQ(integer, 999999999999999999);
+    EXPECT_TRUE(ParseXmlInt("9223372036854775807", integer));
+    EXPECT_EQ(integer, INT64_MAX);
+    EXPECT_FALSE(ParseXmlInt("9223372036854775808", integer));
+    EXPECT_TRUE(ParseXmlInt("007", integer));
+    EXPECT_EQ(integer, 7);
+    EXPECT_TRUE(ParseXmlInt(" 8 ", integer));
+    EXPECT_EQ(integer, 8);
+    EXPECT_TRUE(ParseXmlInt("+9", integer));
+    EXPECT_EQ(integer, 9);
+    EXPECT_FALSE(ParseXmlInt("", integer));
+    EXPECT_FALSE(ParseXmlInt("1 2", integer));
+    EXPECT_FALSE(ParseXmlInt("12a", integer));
     uint32_t hash = 0;
     EXPECT_TRUE(ParseHex32("CC3D", hash));
     EXPECT_EQ(hash, 0xCC3Du);
