@@ -109,7 +109,13 @@ private:
     static constexpr uint32_t kRecordHeaderSize = 4;
     // A stream in several pieces is read in place when its pieces are this
     // long on average; shorter ones would make too many joined records.
+    // Fuzzing takes every stream in pieces, so that small inputs reach the
+    // joining.
+#ifdef KORVEL_FUZZING
+    static constexpr size_t kMinAveragePiece = 1;
+#else
     static constexpr size_t kMinAveragePiece = 64 * 1024;
+#endif
     // The rest of ReadHeader and ReadBody: the stream's end, records that
     // straddle pieces, and bodies past the end or still being decrypted.
     int32_t ReadHeaderChecked(uint16_t& id, uint16_t& size);

@@ -3,8 +3,7 @@
 // whole and in order wherever the runs break it (inside a header, inside a
 // body, across a run of a single sector), and the stream's end must be found
 // as it is in one piece; decryption that starts after a break must still
-// decrypt every later body. The document layout follows [MS-CFB] 2.2 to 2.6,
-// written out here independently of the reader.
+// decrypt every later body.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,86 +14,19 @@
 #include <vector>
 
 #include "tests/xls/biff/XLSTestEncryptor.h"
+#include "tests/xls/storage/ScatteredDocument.h"
 #include "xls/biff/XLSReadStream.h"
 #include "xls/biff/XLSReaderResults.h"
 
 namespace korvel {
 namespace {
 
-constexpr size_t kSector = 512;
-constexpr uint32_t kFatSector = 0xFFFFFFFD, kEndOfChain = 0xFFFFFFFE, kFree = 0xFFFFFFFF;
+constexpr size_t kSector = testing::kScatteredSectorSize;
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-}
-
-void PutEntry(std::vector<uint8_t>& b, size_t at, const std::u16string& name, uint8_t type, uint32_t child,
-              uint32_t start, uint32_t size) {
-    for (size_t i = 0; i < name.size(); ++i) Put16(b, at + 2 * i, name[i]);
-    Put16(b, at + 0x40, uint16_t((name.size() + 1) * 2));
-    b[at + 0x42] = type;
-    b[at + 0x43] = 1;  // black
-    Put32(b, at + 0x44, kFree);
-    Put32(b, at + 0x48, kFree);
-    Put32(b, at + 0x4C, child);
-    Put32(b, at + 0x74, start);
-    Put32(b, at + 0x78, size);
-}
-
-// A version 3 document whose one stream "Workbook" holds stream, its sectors
-// in runs of the given lengths (in sectors; they add up to the stream's
-// sectors). The runs lie in the file in reverse order, so each run is a
-// piece of its own.
 std::vector<uint8_t> ScatteredDocument(const std::vector<uint8_t>& stream, const std::vector<size_t>& runs) {
-    const size_t sectors = (stream.size() + kSector - 1) / kSector;
-    size_t fatSectors = 1;
-    while (fatSectors * (kSector / 4) < fatSectors + 1 + sectors) ++fatSectors;
-    const size_t directory = fatSectors, firstData = fatSectors + 1;
-
-    // Physical sector of each stream sector.
-    std::vector<uint32_t> where(sectors);
-    size_t logical = 0, physicalEnd = firstData + sectors;
-    for (size_t run : runs) {
-        physicalEnd -= run;
-        for (size_t k = 0; k < run; ++k) where[logical++] = uint32_t(physicalEnd + k);
-    }
-    EXPECT_EQ(logical, sectors) << "runs must cover the stream";
-
-    std::vector<uint8_t> b(kSector * (1 + firstData + sectors), 0);
-    const uint8_t signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    std::copy(signature, signature + 8, b.begin());
-    Put16(b, 0x18, 0x003E);
-    Put16(b, 0x1A, 3);
-    Put16(b, 0x1C, 0xFFFE);
-    Put16(b, 0x1E, 9);
-    Put16(b, 0x20, 6);
-    Put32(b, 0x2C, uint32_t(fatSectors));
-    Put32(b, 0x30, uint32_t(directory));
-    Put32(b, 0x38, 4096);
-    Put32(b, 0x3C, kEndOfChain);
-    Put32(b, 0x44, kEndOfChain);
-    for (size_t i = 0; i < 109; ++i) Put32(b, 0x4C + 4 * i, i < fatSectors ? uint32_t(i) : kFree);
-
-    auto fat = [&](size_t sector, uint32_t next) { Put32(b, kSector * (1 + sector / 128) + 4 * (sector % 128), next); };
-    for (size_t s = 0; s < fatSectors * 128; ++s) fat(s, kFree);
-    for (size_t s = 0; s < fatSectors; ++s) fat(s, kFatSector);
-    fat(directory, kEndOfChain);
-    for (size_t i = 0; i < sectors; ++i) fat(where[i], i + 1 < sectors ? where[i + 1] : kEndOfChain);
-
-    const size_t dir = kSector * (1 + directory);
-    PutEntry(b, dir, u"Root Entry", 5, 1, kEndOfChain, 0);
-    PutEntry(b, dir + 128, u"Workbook", 2, kFree, where[0], uint32_t(stream.size()));
-    PutEntry(b, dir + 256, u"", 0, kFree, 0, 0);
-    PutEntry(b, dir + 384, u"", 0, kFree, 0, 0);
-    for (size_t i = 0; i < sectors; ++i) {
-        const size_t from = i * kSector, count = std::min(kSector, stream.size() - from);
-        std::copy(stream.begin() + from, stream.begin() + from + count, b.begin() + kSector * (1 + where[i]));
-    }
-    return b;
+    std::vector<uint8_t> document = testing::ScatteredDocument(stream, runs);
+    EXPECT_FALSE(document.empty()) << "runs must cover the stream";
+    return document;
 }
 
 struct Record {
@@ -103,9 +35,8 @@ struct Record {
 };
 
 // Records from offset 0, each body a pattern of its own, placed so that a
-// header starts `before` bytes ahead of each chosen stream offset; every
-// placed header is followed by a body of the largest size, which runs on
-// over what follows.
+// header starts at each chosen stream offset; every placed header is
+// followed by a body of the largest size, which runs on over what follows.
 class RecordStream {
 public:
     void Add(uint16_t size) {

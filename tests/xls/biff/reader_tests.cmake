@@ -8,4 +8,4 @@ korvel_add_test(korvel_biff_reader_tests
 korvel_add_test(korvel_biff_reader_crypto_tests
   SOURCES ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_crypto_test.cpp
           ${CMAKE_SOURCE_DIR}/tests/xls/biff/reader_stream_pieces_test.cpp
-  LIBS korvel_io korvel_crypto_testkit)
+  LIBS korvel_io korvel_crypto_testkit korvel_scattered_document)

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/TextUtil.h"
+#include "tests/xls/storage/ScatteredDocument.h"
 #include "tests/xls/storage/StorageTestSupport.h"
 #include "xls/storage/CompoundDocumentReader.h"
 
@@ -195,6 +196,43 @@ TEST(CompoundReader, StreamReaderReadsInChunksAndSeeks) {
         EXPECT_TRUE(std::equal(tail, tail + 10, whole.end() - 10));
         EXPECT_EQ(stream->Write(tail, 1), 0u);
     }
+}
+
+// A stream in runs of sectors out of order: read whole, it is the stream
+// olefile extracts; as pieces, the runs in stream order.
+TEST(CompoundReader, StreamInRunsReadsWholeAndAsPieces) {
+    std::vector<uint8_t> stream(20 * 512 + 100);
+    for (size_t i = 0; i < stream.size(); ++i) stream[i] = uint8_t(i * 13 + i / 512);
+    const std::vector<size_t> runs = {3, 1, 5, 12};
+    const std::vector<uint8_t> document = testing::ScatteredDocument(stream, runs);
+    ASSERT_FALSE(document.empty());
+    const std::string path = test::FreshFolder("scattered") + "/scattered.cfb";
+    test::WriteWholeFile(path, document);
+    if (test::OracleAvailable()) {
+        std::vector<uint8_t> extracted;
+        ASSERT_TRUE(test::OracleExtract(path, "Workbook", extracted));
+        EXPECT_TRUE(extracted == stream) << "the test document itself is wrong";
+    }
+
+    TCompoundDocumentReader reader;
+    ASSERT_EQ(reader.OpenFile(path), kStorageOk);
+    std::vector<uint8_t> whole;
+    ASSERT_EQ(reader.Root().ReadStream(u"Workbook", whole), kStorageOk);
+    EXPECT_TRUE(whole == stream);
+    std::unique_ptr<TCompoundStreamReader> opened;
+    ASSERT_EQ(reader.Root().OpenStream(u"Workbook", opened), kStorageOk);
+    std::span<const uint8_t> view;
+    EXPECT_FALSE(opened->ContiguousView(view));
+    const std::vector<std::span<const uint8_t>> pieces = opened->PieceViews();
+    ASSERT_EQ(pieces.size(), runs.size());
+    size_t at = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const size_t expected = std::min(runs[i] * 512, stream.size() - at);
+        ASSERT_EQ(pieces[i].size(), expected) << "piece " << i;
+        EXPECT_TRUE(std::equal(pieces[i].begin(), pieces[i].end(), stream.begin() + long(at))) << "piece " << i;
+        at += expected;
+    }
+    EXPECT_EQ(at, stream.size());
 }
 
 TEST(CompoundReader, OpenFailuresAreReported) {

@@ -1,3 +1,6 @@
+# Compound documents with streams out of order, for the readers' tests and fuzzing.
+add_library(korvel_scattered_document STATIC ${CMAKE_SOURCE_DIR}/tests/xls/storage/ScatteredDocument.cpp)
+
 korvel_add_test(storage_tests
   SOURCES
     ${CMAKE_SOURCE_DIR}/tests/xls/storage/StorageTestSupport.cpp
@@ -6,4 +9,4 @@ korvel_add_test(storage_tests
     ${CMAKE_SOURCE_DIR}/tests/xls/storage/CompoundCorruptTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/xls/storage/CompoundNamesTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/xls/storage/XLSFileItemTest.cpp
-  LIBS korvel_storage)
+  LIBS korvel_storage korvel_scattered_document)
