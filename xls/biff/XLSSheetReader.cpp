@@ -81,8 +81,8 @@ bool TXLSSheetReader::InModel(uint32_t row, uint32_t col) {
     return row <= static_cast<uint32_t>(TXLSRange::kMaxRow) && col <= static_cast<uint32_t>(TXLSRange::kMaxColumn);
 }
 
-void TXLSSheetReader::SetXF(uint32_t row, uint32_t col, uint16_t xf) {
-    sheet_.SetCellXF(static_cast<int32_t>(row), static_cast<int32_t>(col), xf);
+TXLSCellRef& TXLSSheetReader::SetXF(uint32_t row, uint32_t col, uint16_t xf) {
+    return sheet_.SetCellXF(static_cast<int32_t>(row), static_cast<int32_t>(col), xf);
 }
 
 void TXLSSheetReader::SetText(uint32_t row, uint32_t col, uint16_t xf) {
@@ -95,13 +95,13 @@ void TXLSSheetReader::SetText(uint32_t row, uint32_t col, uint16_t xf) {
 }
 
 void TXLSSheetReader::SetNumber(uint32_t row, uint32_t col, uint16_t xf, double value) {
-    SetXF(row, col, xf);
+    TXLSCellRef& cell = SetXF(row, col, xf);
     if (settings_.Date1904) {
         // The model holds every date in the 1900 system.
         const int32_t decisive = xf != 0 ? xf : sheet_.CellXF(static_cast<int32_t>(row), static_cast<int32_t>(col));
         if (workbook_.Styles().IsDateFormat(decisive)) value += kDate1904Offset;
     }
-    sheet_.SetCellNumber(static_cast<int32_t>(row), static_cast<int32_t>(col), value);
+    sheet_.SetCellNumber(cell, value);
     workbook_.BumpChangeStamp();
 }
 
@@ -120,8 +120,8 @@ void TXLSSheetReader::ReadLabelSST(std::span<const uint8_t> body) {
             SetXF(row, col, xf);
         } else {
             // The same result, the cell being made with its format at once.
-            SetXF(row, col, xf);
-            SetSharedText(row, col, text);
+            sheet_.SetCellSharedText(SetXF(row, col, xf), text);
+            workbook_.BumpChangeStamp();
         }
         return;
     }
@@ -196,12 +196,14 @@ void TXLSSheetReader::ReadBoolErr(std::span<const uint8_t> body) {
     const uint16_t row = cursor.U16(), col = cursor.U16(), xf = cursor.U16();
     const uint8_t value = cursor.U8(), type = cursor.U8();
     if (!InModel(row, col)) return;
-    // An error value has no place in the model: only the format stays.
+    // An error value has no place in the model: only the format stays. A
+    // boolean's format does not depend on it, so the cell is made with its
+    // format first.
+    TXLSCellRef& cell = SetXF(row, col, xf);
     if (type == kBoolErrBoolean) {
-        sheet_.SetCellBoolean(row, col, value == 1);
+        sheet_.SetCellBoolean(cell, value == 1);
         workbook_.BumpChangeStamp();
     }
-    SetXF(row, col, xf);
 }
 
 void TXLSSheetReader::ReadBlank(std::span<const uint8_t> body) {

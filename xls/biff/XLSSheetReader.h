@@ -22,6 +22,7 @@
 namespace korvel {
 
 class IXLSWorksheet;
+struct TXLSCellRef;
 class TXLSWorkbook;
 
 // What the sheet handlers take from the workbook reader.
@@ -61,7 +62,7 @@ private:
     static bool InModel(uint32_t row, uint32_t col);
     void SetText(uint32_t row, uint32_t col, uint16_t xf);
     void SetNumber(uint32_t row, uint32_t col, uint16_t xf, double value);
-    void SetXF(uint32_t row, uint32_t col, uint16_t xf);
+    TXLSCellRef& SetXF(uint32_t row, uint32_t col, uint16_t xf);
     void SetSharedText(uint32_t row, uint32_t col, const TXLSSharedStringRef& text);
 
     IXLSWorksheet& sheet_;

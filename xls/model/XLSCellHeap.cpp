@@ -260,19 +260,19 @@ int32_t TXLSCellHeap::InheritedXF(int32_t row, int32_t col) const {
     return columns_.ColumnXF(col);
 }
 
-void TXLSCellHeap::SetCellXF(int32_t row, int32_t col, int32_t xf) {
+TXLSCellRef& TXLSCellHeap::SetCellXF(int32_t row, int32_t col, int32_t xf) {
     TXLSCellBlock& block = AsBlock(FindOrInsert(BlockKey(row, col)));
     uint32_t& slot = block.Slots[col & kCellBlockColumnMask];
     xf = StorableXF(xf);
     if (slot == 0) {
         // Made with its own format at once: the same uses as making it with
         // the inherited one and moving that use.
-        CreateCell(block, slot, row, col, xf);
-        return;
+        return CreateCell(block, slot, row, col, xf);
     }
     TXLSCellRef& cell = pool_.At(slot);
     styles_.MoveUse(cell.XF, xf);
     cell.XF = xf;
+    return cell;
 }
 
 uint8_t TXLSCellHeap::MergeFlagsFor(int32_t row, int32_t col) const {

@@ -97,8 +97,8 @@ public:
     // the row has one, else the column's.
     int32_t InheritedXF(int32_t row, int32_t col) const;
     // Gives the cell (made when missing) the format xf, moving one format use
-    // from its previous own format (or none) to xf.
-    void SetCellXF(int32_t row, int32_t col, int32_t xf);
+    // from its previous own format (or none) to xf. Returns the cell.
+    TXLSCellRef& SetCellXF(int32_t row, int32_t col, int32_t xf);
 
     // Merges the rectangle (0-based, bounds in any order). Refused (false) for a
     // single cell, bounds outside the model, or overlap with an existing area.

@@ -93,22 +93,20 @@ void IXLSWorksheet::SetCellValue(int32_t row, int32_t col, const Variant& value)
     }
 }
 
-void IXLSWorksheet::StoreScalar(int32_t row, int32_t col, double value, TXLSCellKind kind) {
-    TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
+void IXLSWorksheet::StoreScalar(TXLSCellRef& cell, double value, TXLSCellKind kind) {
     if (cell.IsMergeCovered()) return;
     ReleaseContent(cell);
     cell.Value = value;
     cell.Kind = kind;
 }
 
-void IXLSWorksheet::SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text) {
-    TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
+void IXLSWorksheet::SetCellSharedText(TXLSCellRef& cell, const TXLSSharedStringRef& text) {
     if (cell.IsMergeCovered()) return;
     TXLSStringTable& strings = workbook_.StringTable();
     if (cell.Kind != TXLSCellKind::Blank || text.HasLineFeed) {
         std::u16string literal = u"'";
         literal.append(strings.GetString(text.Id));
-        SetCellValue(row, col, Variant(std::move(literal)));
+        SetCellValue(cell.Row, cell.Column, Variant(std::move(literal)));
         return;
     }
     cell.Kind = TXLSCellKind::Text;
@@ -116,11 +114,10 @@ void IXLSWorksheet::SetCellSharedText(int32_t row, int32_t col, const TXLSShared
     strings.AddReference(text.Id);
 }
 
-void IXLSWorksheet::SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text, uint32_t hash) {
-    TXLSCellRef& cell = heap_.GetOrCreateCell(row, col);
+void IXLSWorksheet::SetCellLiteralText(TXLSCellRef& cell, std::u16string_view text, uint32_t hash) {
     if (cell.IsMergeCovered()) return;
     ReleaseContent(cell);
-    if (HasLineFeed(text)) SetCellWrapText(row, col, true);
+    if (HasLineFeed(text)) SetCellWrapText(cell.Row, cell.Column, true);
     StoreSharedText(cell, text, hash);
 }
 

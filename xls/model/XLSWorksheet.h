@@ -59,8 +59,9 @@ public:
     // Effective format of a cell (its own, else the row's, else the column's);
     // own tells whether the cell has a format of its own. own may be nullptr.
     int32_t CellXF(int32_t row, int32_t col, bool* own = nullptr) { return heap_.CellXF(row, col, own); }
-    // Gives the cell (made when missing) the format xf.
-    void SetCellXF(int32_t row, int32_t col, int32_t xf) { heap_.SetCellXF(row, col, xf); }
+    // Gives the cell (made when missing) the format xf. Returns the cell,
+    // for the setters below that take it.
+    TXLSCellRef& SetCellXF(int32_t row, int32_t col, int32_t xf) { return heap_.SetCellXF(row, col, xf); }
     // Sets or clears the wrap-text flag of a cell's format (finding or adding
     // the matching format).
     void SetCellWrapText(int32_t row, int32_t col, bool wrap);
@@ -83,20 +84,31 @@ public:
     // SetCellValue for a double or a boolean, without the variant: readers
     // store one per cell.
     void SetCellNumber(int32_t row, int32_t col, double number) {
-        StoreScalar(row, col, number, TXLSCellKind::Number);
+        StoreScalar(heap_.GetOrCreateCell(row, col), number, TXLSCellKind::Number);
     }
     void SetCellBoolean(int32_t row, int32_t col, bool value) {
-        StoreScalar(row, col, value ? 1.0 : 0.0, TXLSCellKind::Boolean);
+        StoreScalar(heap_.GetOrCreateCell(row, col), value ? 1.0 : 0.0, TXLSCellKind::Boolean);
+    }
+    // The same for the cell SetCellXF returned, without searching it again.
+    void SetCellNumber(TXLSCellRef& cell, double number) { StoreScalar(cell, number, TXLSCellKind::Number); }
+    void SetCellBoolean(TXLSCellRef& cell, bool value) {
+        StoreScalar(cell, value ? 1.0 : 0.0, TXLSCellKind::Boolean);
     }
     // Stores a shared string that a reader holds in the string table, with
     // the result of SetCellValue for the text taken literally (as if it began
     // with an apostrophe): a new cell takes one more reference to the id
     // without looking the text up. Does not bump the change stamp.
-    void SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text);
+    void SetCellSharedText(int32_t row, int32_t col, const TXLSSharedStringRef& text) {
+        SetCellSharedText(heap_.GetOrCreateCell(row, col), text);
+    }
+    void SetCellSharedText(TXLSCellRef& cell, const TXLSSharedStringRef& text);
     // Stores text taken literally: the result of SetCellValue for the text
     // with a leading apostrophe, without building that variant. hash is
     // TXLSStringTable::HashOf(text). Does not bump the change stamp.
-    void SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text, uint32_t hash);
+    void SetCellLiteralText(int32_t row, int32_t col, std::u16string_view text, uint32_t hash) {
+        SetCellLiteralText(heap_.GetOrCreateCell(row, col), text, hash);
+    }
+    void SetCellLiteralText(TXLSCellRef& cell, std::u16string_view text, uint32_t hash);
     // The value of one cell: null when absent, blank or covered by a merge.
     Variant GetCellValue(int32_t row, int32_t col);
 
@@ -111,7 +123,7 @@ private:
     void StoreSharedText(TXLSCellRef& cell, std::u16string_view text);
     void StoreSharedText(TXLSCellRef& cell, std::u16string_view text, uint32_t hash);
     void ReleaseContent(TXLSCellRef& cell);
-    void StoreScalar(int32_t row, int32_t col, double value, TXLSCellKind kind);
+    void StoreScalar(TXLSCellRef& cell, double value, TXLSCellKind kind);
     // GetCellValue for a number (of the cell or its formula's result) and for a formula cell.
     Variant NumberValue(const TXLSCellRef& cell, double number) const;
     Variant FormulaValue(const TXLSCellRef& cell);

@@ -119,28 +119,27 @@ void TXLSXSheetReader::Store(const TXLSXCellOpBlock& block) {
             StoreRowSettings(op);
             continue;
         }
-        sheet_.SetCellXF(op.Row, op.Col, op.XF);
+        TXLSCellRef& cell = sheet_.SetCellXF(op.Row, op.Col, op.XF);
         switch (op.Kind) {
         case TXLSXCellOpKind::Format:
         case TXLSXCellOpKind::RowSettings:
             continue;
         case TXLSXCellOpKind::Number:
-            StoreNumber(op);
+            StoreNumber(op, cell);
             break;
         case TXLSXCellOpKind::Boolean:
-            sheet_.SetCellBoolean(op.Row, op.Col, op.Number != 0);
+            sheet_.SetCellBoolean(cell, op.Number != 0);
             break;
         case TXLSXCellOpKind::SharedText:
             // The parser checked the index against the table's size.
-            sheet_.SetCellSharedText(op.Row, op.Col, (*strings)[static_cast<size_t>(op.Index)]);
+            sheet_.SetCellSharedText(cell, (*strings)[static_cast<size_t>(op.Index)]);
             break;
         case TXLSXCellOpKind::EmptyText:
-            sheet_.SetCellLiteralText(op.Row, op.Col, {}, emptyTextHash_);
+            sheet_.SetCellLiteralText(cell, {}, emptyTextHash_);
             break;
         case TXLSXCellOpKind::Text:
-            sheet_.SetCellLiteralText(op.Row, op.Col,
-                                      std::u16string_view(wideTexts_).substr(wideOf_[i].Start, wideOf_[i].Length),
-                                      wideOf_[i].Hash);
+            sheet_.SetCellLiteralText(
+                cell, std::u16string_view(wideTexts_).substr(wideOf_[i].Start, wideOf_[i].Length), wideOf_[i].Hash);
             break;
         case TXLSXCellOpKind::Date:
             sheet_.SetCellValue(op.Row, op.Col, Variant::Date(op.Number));
@@ -163,14 +162,14 @@ void TXLSXSheetReader::StoreRowSettings(const TXLSXCellOp& op) {
     if ((op.Flags & kRowCustomFormat) != 0) sheet_.SetRowFormat(op.Row, op.XF);
 }
 
-void TXLSXSheetReader::StoreNumber(const TXLSXCellOp& op) {
+void TXLSXSheetReader::StoreNumber(const TXLSXCellOp& op, TXLSCellRef& cell) {
     double value = op.Number;
     if (settings_.Date1904) {
         // The model holds every date in the 1900 system.
         const int32_t decisive = op.XF != 0 ? op.XF : sheet_.CellXF(op.Row, op.Col);
         if (workbook_.Styles().IsDateFormat(decisive)) value += kDate1904Offset;
     }
-    sheet_.SetCellNumber(op.Row, op.Col, value);
+    sheet_.SetCellNumber(cell, value);
 }
 
 int32_t TXLSXSheetReader::RowColumnXF(int64_t style) const {

@@ -19,6 +19,7 @@
 namespace korvel {
 
 class IXLSWorksheet;
+struct TXLSCellRef;
 class TXLSWorkbook;
 class TXMLReader;
 
@@ -45,7 +46,7 @@ private:
     void Store(const TXLSXCellOpBlock& block);
     void WidenTexts(const TXLSXCellOpBlock& block);
     void StoreRowSettings(const TXLSXCellOp& op);
-    void StoreNumber(const TXLSXCellOp& op);
+    void StoreNumber(const TXLSXCellOp& op, TXLSCellRef& cell);
     void ReadCols(TXMLReader& reader);
     void ReadMergeCells(TXMLReader& reader);
     void ReadSheetFormat(const TXMLReader& reader);
