@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "xls/xlsx/XMLPlainRun.h"
+#include "xls/xlsx/XMLScaner.h"
 
 namespace korvel {
 
@@ -26,8 +27,12 @@ size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
     // Locals, stored once at the end: clearing the cell's fields and reading
     // them back at once would wait on the stores.
     std::string_view r, s, t;
-    // Attributes: spaces, a name of letters, "=", a quoted value.
+    // Attributes: spaces, a name of letters, "=", a quoted value. Beyond the
+    // count an element taken whole may have, the general path reads them,
+    // so that both one-step takes accept the same cells.
+    size_t attributes = 0;
     while (data[p] == ' ') {
+        if (++attributes > TXMLPlainElement::kMaxAttributes) return 0;
         while (p < end && data[p] == ' ') ++p;
         const size_t name = p;
         while (p < end && IsAsciiLetter(data[p])) ++p;

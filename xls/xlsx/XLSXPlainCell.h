@@ -2,8 +2,9 @@
 // uses, matched in one pass over the XML bytes, for the sheet parser's fast
 // path:
 //   <c r="B7" s="3" t="str"><v>text</v></c>   <c r="B7"></c>   <c r="B7" s="3"/>
-// Attributes are separated by spaces, quoted either way, and hold no
-// markup, entity or line feed; the value text holds no
+// Attributes (at most as many as an element taken whole may have) are
+// separated by spaces, quoted either way, and hold no markup, entity or line
+// feed; the value text holds no
 // entity or line feed and does not start with white space. Anything else
 // (other children, formulas, inline strings, prefixes, line breaks) is left
 // to the general XML path, which gives the same result for these forms.

@@ -53,6 +53,8 @@ TEST(XLSXPlainCell, TakesTheCommonForms) {
         {R"(<c ph="a>b/" r="D4"><v>x</v></c>)", "D4", "-", "-", true, "x", false, "</c>"},
         {"<c t=\"str\"><v>caf\xC3\xA9 \t2</v></c>", "-", "-", "str", true, "caf\xC3\xA9 \t2", false, "</c>"},
         {R"(<c t="str"><v>a > b</v></c>)", "-", "-", "str", true, "a > b", false, "</c>"},
+        // As many attributes as an element taken whole may have.
+        {R"(<c a="1" b="1" d="1" e="1" f="1" g="1" h="1" r="A1"><v>1</v></c>)", "A1", "-", "-", true, "1", false, "</c>"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.element);
@@ -102,6 +104,8 @@ TEST(XLSXPlainCell, LeavesOtherFormsToTheGeneralPath) {
         R"(<c r"A1"/>)",
         R"(<c r="A1"><v><![CDATA[1]]></v></c>)",
         R"(<c r="A1"><!--x--><v>1</v></c>)",
+        // More attributes than an element taken whole may have.
+        R"(<c a="1" b="1" d="1" e="1" f="1" g="1" h="1" i="1" r="A1"><v>1</v></c>)",
     };
     for (const char* element : elements) {
         TXLSXPlainCell cell;
