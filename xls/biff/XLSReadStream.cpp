@@ -200,11 +200,7 @@ int32_t TXLSReadStream::ReadHeaderChecked(uint16_t& id, uint16_t& size) {
         return kXLSReadEndOfStream;
     }
     uint8_t joined[kRecordHeaderSize];
-    const uint8_t* at = TakeAcrossPieces(kRecordHeaderSize, joined);
-    id = static_cast<uint16_t>(at[0] | (at[1] << 8));
-    size = static_cast<uint16_t>(at[2] | (at[3] << 8));
-    position_ += kRecordHeaderSize;
-    lastId_ = id;
+    AcceptHeader(TakeAcrossPieces(kRecordHeaderSize, joined), id, size);
     return kXLSReadOk;
 }
 

@@ -60,12 +60,8 @@ public:
     // Inline: the reader calls both once per record.
     int32_t ReadHeader(uint16_t& id, uint16_t& size) {
         if (records_.size() - next_ < kRecordHeaderSize) return ReadHeaderChecked(id, size);
-        const uint8_t* at = records_.data() + next_;
-        id = static_cast<uint16_t>(at[0] | (at[1] << 8));
-        size = static_cast<uint16_t>(at[2] | (at[3] << 8));
+        AcceptHeader(records_.data() + next_, id, size);
         next_ += kRecordHeaderSize;
-        position_ += kRecordHeaderSize;
-        lastId_ = id;
         return kXLSReadOk;
     }
     // Reads the body of the record whose header was read last. Results:
@@ -119,6 +115,13 @@ private:
     // The rest of ReadHeader and ReadBody: the stream's end, records that
     // straddle pieces, and bodies past the end or still being decrypted.
     int32_t ReadHeaderChecked(uint16_t& id, uint16_t& size);
+    // Decodes the 4 header bytes at `at` and counts them consumed.
+    void AcceptHeader(const uint8_t* at, uint16_t& id, uint16_t& size) {
+        id = static_cast<uint16_t>(at[0] | (at[1] << 8));
+        size = static_cast<uint16_t>(at[2] | (at[3] << 8));
+        position_ += kRecordHeaderSize;
+        lastId_ = id;
+    }
     int32_t ReadBodyChecked(uint16_t size, std::span<const uint8_t>& body);
     // Bytes of the record stream not yet consumed.
     size_t Remaining() const { return streamSize_ - (pieceOffset_ + next_); }
