@@ -18,7 +18,7 @@ enum class TXLSXCellOpKind : uint8_t {
     Boolean,      // Number is 1 or 0
     SharedText,   // Index into the shared strings
     EmptyText,    // a shared string index beyond the table
-    Text,         // the bytes [TextStart, TextStart + TextLength) of the block's texts
+    Text,         // the bytes Text of the block's texts
     Date,         // Number is the day serial of an ISO date
     RowSettings,  // the row's own settings (Col unused)
 };
@@ -29,19 +29,29 @@ inline constexpr uint8_t kRowCustomHeight = 2;
 inline constexpr uint8_t kRowCustomFormat = 4;
 inline constexpr uint8_t kRowHidden = 8;
 
+// A text's bytes in its block's texts.
+struct TXLSXTextSpan {
+    uint32_t Start;
+    uint32_t Length;
+};
+
+// 24 bytes: a block is written on one thread and read on the other, so its
+// size is memory traffic between them.
 struct TXLSXCellOp {
     int32_t Row = 0;
-    int32_t Col = 0;
-    int32_t XF = 0;  // the cell's format; the row's for RowSettings
+    int32_t XF = 0;            // the cell's format; the row's for RowSettings
+    uint16_t Col = 0;          // unused for RowSettings
+    uint16_t Height = 0;       // RowSettings, in twips
     TXLSXCellOpKind Kind = TXLSXCellOpKind::Format;
     uint8_t Flags = 0;         // RowSettings
     uint8_t OutlineLevel = 0;  // RowSettings
-    uint16_t Height = 0;       // RowSettings, in twips
-    int32_t Index = 0;
-    uint32_t TextStart = 0;
-    uint32_t TextLength = 0;
-    double Number = 0;
+    union {                    // by Kind
+        double Number = 0;     // Number, Boolean, Date
+        int32_t Index;         // SharedText
+        TXLSXTextSpan Text;    // Text
+    };
 };
+static_assert(sizeof(TXLSXCellOp) == 24);
 
 // A run of operations with the texts they refer to. A block is full at
 // kOps operations or once its texts pass kTextBytes, so long texts do not

@@ -158,7 +158,7 @@ void TXLSXSheetDataParser::EndCell(std::string_view value) {
     if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0) return;
     TXLSXCellOp& op = AddOp();
     op.Row = pos.Row;
-    op.Col = pos.Col;
+    op.Col = static_cast<uint16_t>(pos.Col);  // within the model's columns, checked above
     op.XF = cell_.xf;
     if (cell_.haveValue) AddValue(op, cell_.type, cell_.inlineText, value);
 }
@@ -250,8 +250,7 @@ void TXLSXSheetDataParser::AddValue(TXLSXCellOp& op, TCellType type, bool inline
         // memory holds anyway.
         if (value.size() > UINT32_MAX - texts.size()) throw std::length_error("Cell text too long");
         op.Kind = TXLSXCellOpKind::Text;
-        op.TextStart = static_cast<uint32_t>(texts.size());
-        op.TextLength = static_cast<uint32_t>(value.size());
+        op.Text = {static_cast<uint32_t>(texts.size()), static_cast<uint32_t>(value.size())};
         texts.append(value);
         break;
     }

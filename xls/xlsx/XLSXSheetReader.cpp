@@ -96,7 +96,7 @@ void TXLSXSheetReader::WidenTexts(const TXLSXCellOpBlock& block) {
         // parser's did.
         TWideText& wide = wideOf_[i];
         wide.Start = static_cast<uint32_t>(wideTexts_.size());
-        AppendUtf8AsUtf16(bytes.substr(op.TextStart, op.TextLength), wideTexts_);
+        AppendUtf8AsUtf16(bytes.substr(op.Text.Start, op.Text.Length), wideTexts_);
         wide.Length = static_cast<uint32_t>(wideTexts_.size() - wide.Start);
         wide.Hash = TXLSStringTable::HashOf(std::u16string_view(wideTexts_).substr(wide.Start, wide.Length));
     }
