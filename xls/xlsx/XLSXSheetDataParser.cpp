@@ -155,7 +155,7 @@ void TXLSXSheetDataParser::BeginCell(const std::string_view* r, const std::strin
 void TXLSXSheetDataParser::EndCell(std::string_view value) {
     if (cell_.formula) ++formulaCount_;
     const TXLSXCellPos pos = cell_.pos;
-    if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0) return;
+    if (pos.Row > kMaxRow || pos.Col > kMaxColumn || pos.Row < 0 || pos.Col < 0) return;
     TXLSXCellOp& op = AddOp();
     op.Row = pos.Row;
     op.Col = static_cast<uint16_t>(pos.Col);  // within the model's columns, checked above
