@@ -18,7 +18,7 @@ enum class TXLSXCellOpKind : uint8_t {
     Boolean,      // Number is 1 or 0
     SharedText,   // Index into the shared strings
     EmptyText,    // a shared string index beyond the table
-    Text,         // the bytes Text of the block's texts
+    Text,         // Text: where its bytes lie in the block's texts
     Date,         // Number is the day serial of an ISO date
     RowSettings,  // the row's own settings (Col unused)
 };
