@@ -4,10 +4,10 @@
 //   <c r="B7" s="3" t="str"><v>text</v></c>   <c r="B7"></c>   <c r="B7" s="3"/>
 // Attributes (at most as many as an element taken whole may have) are
 // separated by spaces, quoted either way, and hold no markup, entity or line
-// feed; the value text holds no
-// entity or line feed and does not start with white space. Anything else
-// (other children, formulas, inline strings, prefixes, line breaks) is left
-// to the general XML path, which gives the same result for these forms.
+// feed; the value text holds no entity or line feed and does not start with
+// white space. Anything else (other children, formulas, inline strings,
+// prefixes, line breaks) is left to the general XML path, which gives the
+// same result for these forms.
 #pragma once
 
 #include <cstddef>
