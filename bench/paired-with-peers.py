@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Our readers against the fastest Python peer, run in alternation.
 
-    bench/paired-with-peers.py PEER_BENCH_DIR OUR_BUILD_DIR [ROUNDS]
+    bench/paired-with-peers.py [--same-cpu] PEER_BENCH_DIR OUR_BUILD_DIR [ROUNDS]
 
 compare-with-peers.sh runs each command's runs one after another, as the
 peers' own timer does, so a slow spell of the shared machine can land on
@@ -11,7 +11,15 @@ round, so both meet the same spells. The ratio is taken per round; the
 median over the rounds is printed with the lowest and the highest, and how
 many rounds reached the aim (10x xlrd, 20x openpyxl). Each run is a whole
 process, start-up included; peak RSS is the largest over the rounds.
-PEER_BENCH_DIR and OUR_BUILD_DIR are as for compare-with-peers.sh."""
+PEER_BENCH_DIR and OUR_BUILD_DIR are as for compare-with-peers.sh.
+
+--same-cpu pins both runs of a round to one CPU (taskset), taking the first
+two CPUs in turn from round to round, for the .xls files. The virtual
+CPUs of a shared machine do not always run at the same speed, and a
+process mostly stays on the one it starts on, so unpinned rounds also
+measure where each process landed. Pinned, our reader's helper thread
+shares the CPU with it, which can only slow ours. The .xlsx reader works
+on two threads throughout, so those files stay unpinned."""
 import os
 import statistics
 import subprocess
@@ -32,13 +40,15 @@ def run(cmd, cwd):
     return wall, usage.ru_maxrss / 1024.0
 
 
-def pair(peer_cmd, our_cmd, rounds, cwd):
-    """Per-round walls of the peer and ours, and the peaks."""
+def pair(peer_cmd, our_cmd, rounds, cwd, cpus=None):
+    """Per-round walls of the peer and ours, and the peaks. With cpus, both
+    runs of round n are pinned to cpus[n % len(cpus)]."""
     peer_walls, our_walls, peer_peak, our_peak = [], [], 0.0, 0.0
     for round_number in range(rounds + 1):
-        peer_wall, peak = run(peer_cmd, cwd)
+        pin = ["taskset", "-c", str(cpus[round_number % len(cpus)])] if cpus else []
+        peer_wall, peak = run(pin + peer_cmd, cwd)
         peer_peak = max(peer_peak, peak)
-        our_wall, peak = run(our_cmd, cwd)
+        our_wall, peak = run(pin + our_cmd, cwd)
         our_peak = max(our_peak, peak)
         if round_number > 0:  # the first round only warms up
             peer_walls.append(peer_wall)
@@ -47,11 +57,15 @@ def pair(peer_cmd, our_cmd, rounds, cwd):
 
 
 def main():
-    if len(sys.argv) < 3:
+    args = sys.argv[1:]
+    same_cpu = "--same-cpu" in args
+    args = [a for a in args if a != "--same-cpu"]
+    if len(args) < 2:
         sys.exit(__doc__)
-    peers = os.path.abspath(sys.argv[1])
-    ours = os.path.abspath(sys.argv[2])
-    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 15
+    peers = os.path.abspath(args[0])
+    ours = os.path.abspath(args[1])
+    rounds = int(args[2]) if len(args) > 2 else 15
+    cpus = sorted(os.sched_getaffinity(0))[:2] if same_cpu else None
     inputs = os.path.join(peers, "inputs")
     python = sys.executable
     with tempfile.TemporaryDirectory() as work:
@@ -68,7 +82,8 @@ def main():
         for path, peer, bench, aim in files:
             peer_cmd = [python, "lib/read_%s.py" % peer, path]
             our_cmd = [os.path.join(ours, bench), path]
-            peer_walls, our_walls, peer_peak, our_peak = pair(peer_cmd, our_cmd, rounds, peers)
+            pinned = cpus if bench == "korvel_reader_bench" else None
+            peer_walls, our_walls, peer_peak, our_peak = pair(peer_cmd, our_cmd, rounds, peers, pinned)
             ratios = [p / o for p, o in zip(peer_walls, our_walls)]
             reached = sum(1 for r in ratios if r >= aim)
             print("%-22s %-8s %8.3f %8.3f %7.1fx %7.1fx %7.1fx %2d/%-3d %5.1f/%5.1f" % (
