@@ -15,6 +15,7 @@
 
 #include "platform/Stream.h"
 #include "xls/xlsx/XLSXPlainCell.h"
+#include "xls/xlsx/XLSXValues.h"
 #include "xls/xlsx/XMLReader.h"
 #include "xls/xlsx/XMLReaderError.h"
 
@@ -83,10 +84,17 @@ std::string_view FirstAttribute(const korvel::TXMLPlainElement& element, std::st
 
 bool SameView(std::string_view a, std::string_view b) { return (a.data() == nullptr) == (b.data() == nullptr) && a == b; }
 
+// A position given by the match is the one the reference's own parser gives.
+bool PositionAgrees(const korvel::TXLSXPlainCell& cell) {
+    if (!cell.HasPosition) return true;
+    korvel::TXLSXCellPos pos;
+    return korvel::ParseCellReference(cell.R, pos) && pos.Row == cell.Position.Row && pos.Col == cell.Position.Col;
+}
+
 // A cell matched in one pass must read as TakePlainElement reads it.
 bool MatchAgreesWithElement(const korvel::TXLSXPlainCell& cell, const korvel::TXMLPlainElement& element) {
     const bool oneValue = element.ChildCount == 1 && element.Children[0].Name == "v";
-    return element.Name == "c" && cell.Empty == element.Empty && SameView(cell.R, FirstAttribute(element, "r")) &&
+    return element.Name == "c" && PositionAgrees(cell) && cell.Empty == element.Empty && SameView(cell.R, FirstAttribute(element, "r")) &&
            SameView(cell.S, FirstAttribute(element, "s")) && SameView(cell.T, FirstAttribute(element, "t")) &&
            cell.HasValue == oneValue && (!oneValue || cell.Value == element.Children[0].Text) &&
            (oneValue || element.ChildCount == 0) && element.Text.empty();
@@ -115,6 +123,7 @@ std::string Ending(korvel::TStream& stream, bool plainSteps) {
                 size_t taken = 0, lastTagAt = 0;
                 bool lastEmpty = false;
                 do {
+                    if (!PositionAgrees(cell)) std::abort();
                     touched += cell.R.size() + cell.S.size() + cell.T.size() + cell.Value.size();
                     lastTagAt = taken + cell.LastTagAt;
                     lastEmpty = cell.Empty;

@@ -16,12 +16,90 @@ bool LiteralAt(const uint8_t* data, size_t p, size_t end, std::string_view liter
     return end - p >= literal.size() && std::memcmp(data + p, literal.data(), literal.size()) == 0;
 }
 
+bool IsCapital(uint8_t c) { return static_cast<uint8_t>(c - 'A') < 26; }
+bool IsDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
+
+// After the opening of a cell: the value element if any and the end tag.
+size_t MatchCellContent(std::string_view bytes, size_t p, TXLSXPlainCell& cell) {
+    const auto* const data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t end = bytes.size();
+    cell.Value = {};
+    cell.HasValue = false;
+    if (LiteralAt(data, p, end, "<v>")) {
+        p += 3;
+        const size_t text = p;
+        if (p < end && data[p] != '<') {
+            if (!CanStartPlainText(data[p])) return 0;
+            p = PlainRunEnd(data, p, end, 0);
+        }
+        if (!LiteralAt(data, p, end, "</v>")) return 0;
+        cell.Value = bytes.substr(text, p - text);
+        cell.HasValue = true;
+        p += 4;
+    }
+    if (!LiteralAt(data, p, end, "</c>")) return 0;
+    cell.LastTagAt = p;
+    return p + 4;
+}
+
+// The form nearly every writer uses, without the general attribute loop:
+//   <c r="B7"[ s="3"][ t="str"]>
+// with the reference in capitals and a row without leading zeros, parsed on
+// the way. Gives where the opening ends, or 0 for anything else, which the
+// general match then judges: every cell taken here, it takes alike.
+size_t MatchUsualOpening(std::string_view bytes, TXLSXPlainCell& cell) {
+    const auto* const data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t end = bytes.size();
+    constexpr size_t kReference = 6;  // after "<c r=\""
+    // Room for the longest reference ("XFD1048576") and its quote.
+    if (end < kReference + 11 || std::memcmp(data, "<c r=\"", kReference) != 0) return 0;
+    size_t p = kReference;
+    int32_t col = 0;
+    for (; p < kReference + 3 && IsCapital(data[p]); ++p) col = col * 26 + (data[p] - 'A' + 1);
+    if (p == kReference || col > kXLSXColumnLimit || data[p] == '0') return 0;
+    const size_t digits = p;
+    int32_t row = 0;
+    for (; p < digits + 7 && IsDigit(data[p]); ++p) row = row * 10 + (data[p] - '0');
+    if (p == digits || row > kXLSXRowLimit || data[p] != '"') return 0;
+    cell.R = bytes.substr(kReference, p - kReference);
+    cell.HasPosition = true;
+    cell.Position = CellPosOf(row, col);
+    ++p;
+    // Then s and t, once each, in either order.
+    std::string_view s, t;
+    // (Assigned by name, not through a pointer: the views then stay in
+    // registers instead of being stored and read back whole at once.)
+    while (end - p >= 5 && data[p] == ' ') {
+        const uint8_t name = data[p + 1];
+        if ((name != 's' && name != 't') || data[p + 2] != '=' || data[p + 3] != '"') return 0;
+        p += 4;
+        const size_t value = p;
+        while (p < end && data[p] != '"' && data[p] != '<' && data[p] != '&' && data[p] != '\n') ++p;
+        if (p >= end || data[p] != '"') return 0;
+        if (name == 's') {
+            if (s.data() != nullptr) return 0;
+            s = bytes.substr(value, p - value);
+        } else {
+            if (t.data() != nullptr) return 0;
+            t = bytes.substr(value, p - value);
+        }
+        ++p;
+    }
+    if (p >= end || data[p] != '>') return 0;
+    cell.S = s;
+    cell.T = t;
+    cell.Empty = false;
+    return p + 1;
+}
+
 }  // namespace
 
 size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
+    if (const size_t opening = MatchUsualOpening(bytes, cell)) return MatchCellContent(bytes, opening, cell);
     const auto* const data = reinterpret_cast<const uint8_t*>(bytes.data());
     const size_t end = bytes.size();
     const auto view = [&bytes](size_t from, size_t to) { return bytes.substr(from, to - from); };
+    cell.HasPosition = false;
     if (end < 4 || data[0] != '<' || data[1] != 'c') return 0;
     size_t p = 2;
     // Locals, stored once at the end: clearing the cell's fields and reading
@@ -55,32 +133,17 @@ size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
     cell.R = r;
     cell.S = s;
     cell.T = t;
-    cell.Value = {};
-    cell.HasValue = false;
     if (data[p] == '/') {
         if (p + 1 >= end || data[p + 1] != '>') return 0;
+        cell.Value = {};
+        cell.HasValue = false;
         cell.Empty = true;
         cell.LastTagAt = 0;
         return p + 2;
     }
     if (data[p] != '>') return 0;
-    ++p;
     cell.Empty = false;
-    if (LiteralAt(data, p, end, "<v>")) {
-        p += 3;
-        const size_t text = p;
-        if (p < end && data[p] != '<') {
-            if (!CanStartPlainText(data[p])) return 0;
-            p = PlainRunEnd(data, p, end, 0);
-        }
-        if (!LiteralAt(data, p, end, "</v>")) return 0;
-        cell.Value = view(text, p);
-        cell.HasValue = true;
-        p += 4;
-    }
-    if (!LiteralAt(data, p, end, "</c>")) return 0;
-    cell.LastTagAt = p;
-    return p + 4;
+    return MatchCellContent(bytes, p + 1, cell);
 }
 
 }  // namespace korvel

@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "xls/xlsx/XLSXValues.h"
+
 namespace korvel {
 
 struct TXLSXPlainCell {
@@ -22,6 +24,10 @@ struct TXLSXPlainCell {
     bool HasValue = false;
     bool Empty = false;      // "<c .../>"
     size_t LastTagAt = 0;    // where "</c>" starts, or "<c" when Empty
+    // Set when R was parsed on the way (the usual "<c r="B7"..." form): the
+    // position ParseCellReference gives for R. Otherwise the caller parses R.
+    bool HasPosition = false;
+    TXLSXCellPos Position;
 };
 
 // The length of the cell element that bytes start with, filling cell, or 0

@@ -135,8 +135,14 @@ void TXLSXSheetDataParser::BeginCell(const Attributes& attributes, size_t count)
 }
 
 void TXLSXSheetDataParser::BeginCell(const std::string_view* r, const std::string_view* s, const std::string_view* t) {
-    if (r == nullptr || !references_.Parse(*r, cell_.pos)) cell_.pos = TXLSXCellPos{row_, lastCol_ + 1};
-    lastCol_ = cell_.pos.Col;
+    TXLSXCellPos pos;
+    if (r == nullptr || !references_.Parse(*r, pos)) pos = TXLSXCellPos{row_, lastCol_ + 1};
+    BeginCellAt(pos, s, t);
+}
+
+void TXLSXSheetDataParser::BeginCellAt(TXLSXCellPos pos, const std::string_view* s, const std::string_view* t) {
+    cell_.pos = pos;
+    lastCol_ = pos.Col;
     const int64_t style = s != nullptr ? ValueInt(*s, 0) : 0;
     cell_.xf = style > 0 && style <= kXLSXMaxXFIndex ? CellStyleAttributeXF(style, styleXFMaximum_) : 0;
     const std::string_view type = t != nullptr ? *t : std::string_view("n");
@@ -170,8 +176,10 @@ void TXLSXSheetDataParser::TakePlainCells(TXMLReader& reader) {
     bool lastEmpty = false;
     // The values stay in the scanner's buffer until the cells are taken.
     while (const size_t length = MatchPlainCell(ahead.substr(taken), cell)) {
-        BeginCell(cell.R.data() != nullptr ? &cell.R : nullptr, cell.S.data() != nullptr ? &cell.S : nullptr,
-                  cell.T.data() != nullptr ? &cell.T : nullptr);
+        const std::string_view* const s = cell.S.data() != nullptr ? &cell.S : nullptr;
+        const std::string_view* const t = cell.T.data() != nullptr ? &cell.T : nullptr;
+        if (cell.HasPosition) BeginCellAt(cell.Position, s, t);
+        else BeginCell(cell.R.data() != nullptr ? &cell.R : nullptr, s, t);
         cell_.haveValue = cell.HasValue;
         EndCell(cell.Value);
         lastTagAt = taken + cell.LastTagAt;

@@ -64,6 +64,8 @@ private:
     void BeginCell(const Attributes& attributes, size_t count);
     // From its r, s and t attribute values (nullptr when absent).
     void BeginCell(const std::string_view* r, const std::string_view* s, const std::string_view* t);
+    // The same, for a cell whose position is known.
+    void BeginCellAt(TXLSXCellPos pos, const std::string_view* s, const std::string_view* t);
     void EndCell(std::string_view value);
     void AddValue(TXLSXCellOp& op, TCellType type, bool inlineText, std::string_view value);
     TXLSXCellOp& AddOp();

@@ -1,7 +1,6 @@
 #include "xls/xlsx/XLSXValues.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cstddef>
 #include <cmath>
@@ -13,9 +12,6 @@
 namespace korvel {
 
 namespace {
-
-constexpr int32_t kRowLimit = 1048576;
-constexpr int32_t kColumnLimit = 16384;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -105,7 +101,7 @@ bool ParseColumnLetters(const char*& p, const char* end, int32_t& col) {
         const unsigned letter = (static_cast<unsigned char>(*p) | 0x20u) - unsigned{'a'};
         if (letter >= 26) break;
         col = col * 26 + static_cast<int32_t>(letter) + 1;
-        if (col > kColumnLimit) return false;
+        if (col > kXLSXColumnLimit) return false;
     }
     return p != letters;
 }
@@ -120,17 +116,9 @@ bool ParseRowDigits(const char* p, const char* end, int32_t& row) {
         const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
         if (digit > 9) break;
         row = row * 10 + static_cast<int32_t>(digit);
-        if (row > kRowLimit) return false;
+        if (row > kXLSXRowLimit) return false;
     }
     return p != digits && p == end && row != 0;
-}
-
-// Both fields in one store: a reader that loads the position whole would
-// otherwise wait for two narrower stores to retire.
-void StorePosition(int32_t row, int32_t col, TXLSXCellPos& pos) {
-    const uint64_t first = static_cast<uint32_t>(row - 1), second = static_cast<uint32_t>(col - 1);
-    pos = std::bit_cast<TXLSXCellPos>(std::endian::native == std::endian::little ? first | second << 32
-                                                                                 : second | first << 32);
 }
 
 }  // namespace
@@ -140,7 +128,7 @@ bool ParseCellReference(std::string_view text, TXLSXCellPos& pos) {
     const char* const end = p + text.size();
     int32_t col = 0, row = 0;
     if (!ParseColumnLetters(p, end, col) || !ParseRowDigits(p, end, row)) return false;
-    StorePosition(row, col, pos);
+    pos = CellPosOf(row, col);
     return true;
 }
 
@@ -154,7 +142,7 @@ bool TXLSXCellReferenceParser::Parse(std::string_view text, TXLSXCellPos& pos) {
         size_t i = 0;
         while (i < length && p[i] == rowText_[i]) ++i;
         if (i == length) {
-            StorePosition(row_, col, pos);
+            pos = CellPosOf(row_, col);
             return true;
         }
     }
@@ -165,7 +153,7 @@ bool TXLSXCellReferenceParser::Parse(std::string_view text, TXLSXCellPos& pos) {
         rowTextLength_ = length;
         row_ = row;
     }
-    StorePosition(row, col, pos);
+    pos = CellPosOf(row, col);
     return true;
 }
 

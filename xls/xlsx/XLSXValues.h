@@ -5,6 +5,7 @@
 // growing the caller's buffer.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,6 +18,19 @@ struct TXLSXCellPos {
     int32_t Col = 0;
 };
 static_assert(sizeof(TXLSXCellPos) == 8);
+
+// The last row and column (1-based) a reference may name.
+inline constexpr int32_t kXLSXRowLimit = 1048576;
+inline constexpr int32_t kXLSXColumnLimit = 16384;
+
+// The position of 1-based row and col, made in one piece: a reader that
+// loads a stored position whole would otherwise wait for two narrower
+// stores to retire.
+inline TXLSXCellPos CellPosOf(int32_t row, int32_t col) {
+    const uint64_t first = static_cast<uint32_t>(row - 1), second = static_cast<uint32_t>(col - 1);
+    return std::bit_cast<TXLSXCellPos>(std::endian::native == std::endian::little ? first | second << 32
+                                                                                  : second | first << 32);
+}
 
 // Parses an A1 reference: an optional "$", one or more letters (either case)
 // for the column, an optional "$", digits for the row, nothing after them.

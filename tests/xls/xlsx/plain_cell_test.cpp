@@ -55,6 +55,9 @@ TEST(XLSXPlainCell, TakesTheCommonForms) {
         {R"(<c t="str"><v>a > b</v></c>)", "-", "-", "str", true, "a > b", false, "</c>"},
         // As many attributes as an element taken whole may have.
         {R"(<c a="1" b="1" d="1" e="1" f="1" g="1" h="1" r="A1"><v>1</v></c>)", "A1", "-", "-", true, "1", false, "</c>"},
+        {R"(<c r="XFD1048576" s="12" t="str"><v>x</v></c>)", "XFD1048576", "12", "str", true, "x", false, "</c>"},
+        {R"(<c r="AB12" t="b" s=""><v>1</v></c>)", "AB12", "", "b", true, "1", false, "</c>"},
+        {R"(<c r="C3" t="n"></c>)", "C3", "-", "n", false, "", false, "</c>"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.element);
@@ -73,6 +76,59 @@ TEST(XLSXPlainCell, TakesTheCommonForms) {
         for (size_t length = 0; length < row.element.size(); ++length)
             EXPECT_EQ(MatchExact(row.element.substr(0, length), cell), 0u) << length;
     }
+}
+
+// The reference of the usual form is parsed on the way; any other r is
+// given as text, for the caller to parse or reject.
+TEST(XLSXPlainCell, GivesThePositionOfTheUsualReference) {
+    const struct {
+        std::string element;
+        std::string r;
+        bool hasPosition;
+        int32_t row, col;  // 0-based
+    } rows[] = {
+        {R"(<c r="A1"><v>1</v></c>)", "A1", true, 0, 0},
+        {R"(<c r="B7" s="3" t="s"><v>1</v></c>)", "B7", true, 6, 1},
+        {R"(<c r="Z26" t="str" s="3"><v>1</v></c>)", "Z26", true, 25, 25},
+        {R"(<c r="AA10"></c>)", "AA10", true, 9, 26},
+        {R"(<c r="XFD1048576"><v>1</v></c>)", "XFD1048576", true, 1048575, 16383},
+        {R"(<c r="XFD1"/>)", "XFD1", false, 0, 0},       // "/>"
+        {R"(<c r="b7"><v>1</v></c>)", "b7", false, 0, 0},  // lower case
+        {R"(<c r="$B$7"><v>1</v></c>)", "$B$7", false, 0, 0},
+        {R"(<c r="B07"><v>1</v></c>)", "B07", false, 0, 0},
+        {R"(<c r="B0"><v>1</v></c>)", "B0", false, 0, 0},
+        {R"(<c r="XFE1"><v>1</v></c>)", "XFE1", false, 0, 0},  // past the last column
+        {R"(<c r="A1048577"><v>1</v></c>)", "A1048577", false, 0, 0},
+        {R"(<c r="AAAA1"><v>1</v></c>)", "AAAA1", false, 0, 0},
+        {R"(<c r="A12345678"><v>1</v></c>)", "A12345678", false, 0, 0},
+        {R"(<c r="A1x"><v>1</v></c>)", "A1x", false, 0, 0},
+        {R"(<c r='A1'><v>1</v></c>)", "A1", false, 0, 0},
+        {R"(<c  r="A1"><v>1</v></c>)", "A1", false, 0, 0},
+        {R"(<c r="A1" s="1" s="2"><v>1</v></c>)", "A1", false, 0, 0},  // the first s counts
+        {R"(<c r="A1" cm="1"><v>1</v></c>)", "A1", false, 0, 0},
+        {R"(<c s="1" r="A1"><v>1</v></c>)", "A1", false, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.element);
+        TXLSXPlainCell cell;
+        const ExactBytes exact(row.element + "<c/>");
+        ASSERT_EQ(exact.Match(cell), row.element.size());
+        EXPECT_EQ(Shown(cell.R), row.r);
+        EXPECT_EQ(cell.HasPosition, row.hasPosition);
+        if (row.hasPosition) {
+            EXPECT_EQ(cell.Position.Row, row.row);
+            EXPECT_EQ(cell.Position.Col, row.col);
+        }
+    }
+    // The duplicate s above: the first one counts, as for any other form.
+    TXLSXPlainCell cell;
+    const ExactBytes duplicate(R"(<c r="A1" s="1" s="2"/>)");
+    ASSERT_GT(duplicate.Match(cell), 0u);
+    EXPECT_EQ(Shown(cell.S), "1");
+    // A match after one that was parsed on the way does not keep its position.
+    ASSERT_GT(MatchExact(R"(<c r="B2"><v>1</v></c>)", cell), 0u);
+    ASSERT_GT(MatchExact(R"(<c r="b3"><v>1</v></c>)", cell), 0u);
+    EXPECT_FALSE(cell.HasPosition);
 }
 
 TEST(XLSXPlainCell, LeavesOtherFormsToTheGeneralPath) {
@@ -101,6 +157,8 @@ TEST(XLSXPlainCell, LeavesOtherFormsToTheGeneralPath) {
         R"(<c r=A1/>)",                                     // unquoted
         R"(<c r="A1/>)",                                    // unterminated
         R"(<c r="A<1"/>)",
+        R"(<c r="A1" t="a<b"><v>1</v></c>)",
+        "<c r=\"A1\" s=\"1\n\"><v>1</v></c>",
         R"(<c r"A1"/>)",
         R"(<c r="A1"><v><![CDATA[1]]></v></c>)",
         R"(<c r="A1"><!--x--><v>1</v></c>)",
