@@ -74,7 +74,7 @@ size_t MatchUsualOpening(std::string_view bytes, TXLSXPlainCell& cell) {
         if ((name != 's' && name != 't') || data[p + 2] != '=' || data[p + 3] != '"') return 0;
         p += 4;
         const size_t value = p;
-        while (p < end && data[p] != '"' && data[p] != '<' && data[p] != '&' && data[p] != '\n') ++p;
+        p = PlainRunEnd(data, p, end, '"');
         if (p >= end || data[p] != '"') return 0;
         if (name == 's') {
             if (s.data() != nullptr) return 0;
