@@ -42,6 +42,9 @@ public:
         bases_.pop_back();
     }
     size_t SegmentCount() const { return segments_.size(); }
+    // The first record of segment s (< SegmentCount()) and how many it holds.
+    T* SegmentBase(size_t s) const { return bases_[s]; }
+    static size_t SegmentRecords(size_t s) { return s == 0 ? kFirstCount : kLargeCount; }
 
     // The room of index (< Capacity()).
     T* Slot(size_t index) const {

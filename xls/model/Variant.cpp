@@ -1,6 +1,9 @@
 #include "xls/model/Variant.h"
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <type_traits>
 
 namespace korvel {
 
@@ -31,18 +34,57 @@ double Variant::NumericToDouble() const {
     }
 }
 
-VariantText::VariantText(std::u16string_view text) : length_(text.size()) {
-    char16_t* units = inline_;
-    if (!IsInline()) units = heap_ = new char16_t[length_];
-    std::copy(text.begin(), text.end(), units);
+namespace {
+
+// Copies a short run of units (at most VariantText::kInlineUnits) without a
+// call: two fixed-size copies that may overlap cover every length, and
+// neither reads or writes past the run.
+void CopyShortUnits(char16_t* to, const char16_t* from, size_t units) {
+    auto* out = reinterpret_cast<unsigned char*>(to);
+    const auto* in = reinterpret_cast<const unsigned char*>(from);
+    const size_t bytes = units * sizeof(char16_t);
+    auto twice = [&](auto width) {
+        constexpr size_t w = decltype(width)::value;
+        std::memcpy(out, in, w);
+        std::memcpy(out + bytes - w, in + bytes - w, w);
+    };
+    if (bytes > 64) {
+        std::memcpy(out, in, 64);
+        std::memcpy(out + bytes - 32, in + bytes - 32, 32);
+    } else if (bytes > 32) {
+        twice(std::integral_constant<size_t, 32>{});
+    } else if (bytes > 16) {
+        twice(std::integral_constant<size_t, 16>{});
+    } else if (bytes > 8) {
+        twice(std::integral_constant<size_t, 8>{});
+    } else if (bytes > 4) {
+        twice(std::integral_constant<size_t, 4>{});
+    } else if (bytes > 0) {
+        twice(std::integral_constant<size_t, 2>{});
+    }
+}
+static_assert(VariantText::kInlineUnits * sizeof(char16_t) <= 96, "CopyShortUnits covers up to 96 bytes");
+
+}  // namespace
+
+VariantText::VariantText(std::u16string_view text) {
+    if (text.size() > UINT32_MAX) throw std::length_error("text too long for a variant");
+    length_ = static_cast<uint32_t>(text.size());
+    if (IsInline()) {
+        CopyShortUnits(units_, text.data(), text.size());
+    } else {
+        char16_t* block = new char16_t[length_];
+        std::copy(text.begin(), text.end(), block);
+        SetHeap(block);
+    }
 }
 
 void VariantText::TakeFrom(VariantText& other) noexcept {
     length_ = other.length_;
     if (IsInline()) {
-        std::copy_n(other.inline_, length_, inline_);
+        CopyShortUnits(units_, other.units_, length_);
     } else {
-        heap_ = other.heap_;
+        SetHeap(other.Heap());
         other.length_ = 0;  // the block is ours now
     }
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,12 +49,14 @@ struct VariantNull {
 };
 
 // UTF-16 text held by a variant. Reading a sheet makes one variant per text
-// cell, and cell texts are mostly short (names, addresses, users), so those
-// stay inside the variant; only longer ones take a heap block.
+// cell, and cell texts are mostly short (names, addresses, users, a camera's
+// place and model), so those stay inside the variant; only longer ones take a
+// heap block.
 class VariantText {
 public:
-    static constexpr size_t kInlineUnits = 24;
+    static constexpr size_t kInlineUnits = 42;
 
+    // Throws std::length_error for a text of 2^32 units or more.
     explicit VariantText(std::u16string_view text);
     VariantText(const VariantText& other) : VariantText(other.View()) {}
     VariantText(VariantText&& other) noexcept;
@@ -61,22 +64,28 @@ public:
     VariantText& operator=(VariantText&& other) noexcept;
     ~VariantText() { FreeHeap(); }
 
-    std::u16string_view View() const { return {IsInline() ? inline_ : heap_, length_}; }
+    std::u16string_view View() const { return {IsInline() ? units_ : Heap(), length_}; }
     bool operator==(const VariantText& other) const { return View() == other.View(); }
 
 private:
     bool IsInline() const { return length_ <= kInlineUnits; }
+    // A longer text's block: its address is kept in the first bytes of units_,
+    // so that the length fits beside the units without padding.
+    char16_t* Heap() const {
+        char16_t* block;
+        std::memcpy(&block, units_, sizeof block);
+        return block;
+    }
+    void SetHeap(char16_t* block) { std::memcpy(units_, &block, sizeof block); }
     void FreeHeap() {
-        if (!IsInline()) delete[] heap_;
+        if (!IsInline()) delete[] Heap();
     }
     void TakeFrom(VariantText& other) noexcept;
 
-    size_t length_ = 0;
-    union {
-        char16_t inline_[kInlineUnits];
-        char16_t* heap_;
-    };
+    char16_t units_[kInlineUnits];
+    uint32_t length_ = 0;
 };
+static_assert(sizeof(VariantText) == 88);
 
 class Variant {
 public:
@@ -94,7 +103,7 @@ public:
     Variant(VariantCurrency v) : value_(v) {}
     Variant(VariantDate v) : value_(v) {}
     Variant(bool v) : value_(v) {}
-    Variant(std::u16string_view v) : value_(VariantText(v)) {}
+    Variant(std::u16string_view v) : value_(std::in_place_type<VariantText>, v) {}
     Variant(const std::u16string& v) : Variant(std::u16string_view(v)) {}
     Variant(const char16_t* v) : Variant(std::u16string_view(v)) {}
     // A narrow literal would silently become a boolean; use Ansi() instead.

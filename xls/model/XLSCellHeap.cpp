@@ -56,13 +56,6 @@ TAVLNode* TXLSCellHeap::CreateNode(int32_t key) {
 // to theirs.
 void TXLSCellHeap::FreeNode(TAVLNode* node) { blocks_.Free(static_cast<TXLSCellBlock*>(node)); }
 
-TXLSCellRef* TXLSCellHeap::FindCell(int32_t row, int32_t col) {
-    TAVLNode* node = Find(BlockKey(row, col));
-    if (node == nullptr) return nullptr;
-    uint32_t handle = AsBlock(node).Slots[col & kCellBlockColumnMask];
-    return handle != 0 ? &pool_.At(handle) : nullptr;
-}
-
 TXLSCellRef& TXLSCellHeap::GetOrCreateCell(int32_t row, int32_t col) {
     TXLSCellBlock& block = AsBlock(FindOrInsert(BlockKey(row, col)));
     uint32_t& slot = block.Slots[col & kCellBlockColumnMask];

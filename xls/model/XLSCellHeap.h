@@ -76,8 +76,14 @@ public:
     // All (row, col) arguments are 0-based; the cell operations require
     // 0 <= row <= 1,048,575 and 0 <= col <= 16,383 (the range layer checks).
 
-    // The cell at (row, col), or nullptr.
-    TXLSCellRef* FindCell(int32_t row, int32_t col);
+    // The cell at (row, col), or nullptr. Inline: reading values asks it for
+    // every cell, mostly in the block it asked last.
+    TXLSCellRef* FindCell(int32_t row, int32_t col) {
+        TAVLNode* node = Find(BlockKey(row, col));
+        if (node == nullptr) return nullptr;
+        const uint32_t handle = static_cast<TXLSCellBlock*>(node)->Slots[col & kCellBlockColumnMask];
+        return handle != 0 ? &pool_.At(handle) : nullptr;
+    }
     // The cell at (row, col), made blank when missing: its format is the row's
     // or column's (one use taken), the dimensions and the row's used columns
     // grow to include it, and it joins a merged area that covers it.

@@ -1,11 +1,20 @@
 #include "xls/model/XLSCellRef.h"
 
+#include <algorithm>
 #include <new>
 
 namespace korvel {
 
+// Segment by segment: a large sheet's records are walked once more at the
+// end, and only formula cells have anything to free.
 TXLSCellPool::~TXLSCellPool() {
-    for (uint32_t handle = 1; handle <= used_; ++handle) At(handle).~TXLSCellRef();
+    size_t left = used_;
+    for (size_t s = 0; left > 0; ++s) {
+        const size_t count = std::min(left, records_.SegmentRecords(s));
+        TXLSCellRef* records = records_.SegmentBase(s);
+        for (size_t i = 0; i < count; ++i) records[i].~TXLSCellRef();
+        left -= count;
+    }
 }
 
 uint32_t TXLSCellPool::AllocateSlow() {

@@ -34,10 +34,6 @@ constexpr std::pair<int32_t, std::u16string_view> kDefaultStored[] = {
     {8, u"\"$\"#,##0.00;[Red](\"$\"#,##0.00)"},
 };
 
-bool IsBuiltInDate(int32_t index) {
-    return (index >= 14 && index <= 22) || (index >= 45 && index <= 47);
-}
-
 const std::u16string kNoText;
 
 }  // namespace
@@ -77,11 +73,6 @@ bool TXLSNumFormatList::LooksLikeDate(std::u16string_view text) {
         previous = upper;
     }
     return false;
-}
-
-bool TXLSNumFormatList::IsDateFormat(int32_t index) const {
-    if (IsBuiltInDate(index)) return true;
-    return index >= 0 && index <= kMaxIndex && storedDates_[static_cast<size_t>(index)];
 }
 
 void TXLSNumFormatList::AddFormat(int32_t index, std::u16string_view text) {

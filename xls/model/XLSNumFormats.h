@@ -25,8 +25,14 @@ public:
     std::u16string FormatText(int32_t index) const;
     // The stored text only (what a FORMAT record carries); empty when none.
     const std::u16string& StoredText(int32_t index) const;
+    // The built-in date formats: 14-22 and 45-47.
+    static bool IsBuiltInDate(int32_t index) { return (index >= 14 && index <= 22) || (index >= 45 && index <= 47); }
     // Built-ins 14-22 and 45-47, and stored formats whose text looks like a date.
-    bool IsDateFormat(int32_t index) const;
+    // Inline: reading a workbook asks it for every number cell.
+    bool IsDateFormat(int32_t index) const {
+        if (IsBuiltInDate(index)) return true;
+        return index >= 0 && index <= kMaxIndex && storedDates_[static_cast<size_t>(index)];
+    }
 
     // Stores a format under the index a file gives (replacing any text there).
     // Indices outside 0-65535 are ignored.

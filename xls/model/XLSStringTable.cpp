@@ -232,10 +232,6 @@ void TXLSStringTable::ReleaseHeld(std::vector<TXLSSharedStringRef>& held) {
     held.clear();
 }
 
-std::u16string_view TXLSStringTable::GetString(int32_t id) const {
-    return Live(id) ? EntryOf(id).Text() : std::u16string_view();
-}
-
 int32_t TXLSStringTable::WriteIndex(int32_t id) const {
     return Live(id) ? EntryOf(id).writeIndex : -1;
 }

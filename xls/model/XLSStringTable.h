@@ -80,7 +80,7 @@ public:
     void ReleaseHeld(std::vector<TXLSSharedStringRef>& held);
     // The text of id; empty for ids < 1 or above HighestId(). Valid until
     // the table next changes.
-    std::u16string_view GetString(int32_t id) const;
+    std::u16string_view GetString(int32_t id) const { return Live(id) ? EntryOf(id).Text() : std::u16string_view(); }
     // 0-based position of id among the strings written by WriteSST; -1 for an
     // unused or out-of-range id. Valid after AssignWriteIndexes.
     int32_t WriteIndex(int32_t id) const;

@@ -112,10 +112,6 @@ int32_t TXLSStyleXFs::FindOrAddWithWrap(int32_t xf, bool wrap) {
 
 bool TXLSStyleXFs::WrapText(int32_t xf) const { return Valid(xf) && xfs_[xf].wrap; }
 
-bool TXLSStyleXFs::IsDateFormat(int32_t xf) const {
-    return Valid(xf) && formats_.IsDateFormat(xfs_[xf].numFormat);
-}
-
 const TXLSStyleXF& TXLSStyleXFs::XF(int32_t xf) const {
     if (Valid(xf)) return xfs_[xf];
     return Valid(kDefaultCellXF) ? xfs_[kDefaultCellXF] : DefaultCellXF();

@@ -76,7 +76,7 @@ public:
     // True when the XF's number format is a date format (built-ins 14-22,
     // 45-47, or a stored text containing DD, MM, YY, HH or SS after
     // upper-casing). False for out-of-range ids.
-    bool IsDateFormat(int32_t xf) const;
+    bool IsDateFormat(int32_t xf) const { return Valid(xf) && formats_.IsDateFormat(xfs_[xf].numFormat); }
 
     // Save side. Compacts and numbers the entries in use (see the file comment);
     // call once per save before any record is built. For the default set the

@@ -1,6 +1,10 @@
 // Values through Cells / Item / Value: the variant-to-cell rules and back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include "platform/CodePage.h"
 #include "xls/model/XLSStringTable.h"
 #include "xls/model/XLSStyles.h"
@@ -321,8 +325,11 @@ TEST(Variant, KindsEqualityAndConversions) {
 }
 
 // Texts up to the inline limit live inside the variant, longer ones on the
-// heap: every length around the limit must survive copies, moves and
+// heap: every length up to and around the limit (short texts are copied in
+// pieces of fixed sizes that overlap) must survive copies, moves and
 // assignments between the two forms, the moved-from variant staying usable.
+// Each text is first taken from a block of exactly its size, so that a read
+// past its end shows under AddressSanitizer.
 TEST(Variant, TextsAroundTheInlineLimitKeepTheirUnits) {
     auto textOf = [](size_t length, char16_t first) {
         std::u16string text;
@@ -330,10 +337,15 @@ TEST(Variant, TextsAroundTheInlineLimitKeepTheirUnits) {
         return text;
     };
     const size_t limit = VariantText::kInlineUnits;
-    for (size_t length : {size_t{0}, size_t{1}, limit - 1, limit, limit + 1, 3 * limit, size_t{5000}}) {
+    std::vector<size_t> lengths;
+    for (size_t length = 0; length <= limit + 1; ++length) lengths.push_back(length);
+    lengths.insert(lengths.end(), {3 * limit, size_t{5000}});
+    for (size_t length : lengths) {
         SCOPED_TRACE(length);
         const std::u16string text = textOf(length, u'a'), other = textOf(limit + 7 - length % 3, u'\u00e0');
-        Variant v(text);
+        const auto exact = std::make_unique<char16_t[]>(length);
+        std::copy(text.begin(), text.end(), exact.get());
+        Variant v(std::u16string_view(exact.get(), length));
         ASSERT_EQ(v.Kind(), VariantKind::WideString);
         EXPECT_EQ(v.AsWide(), text);
 
