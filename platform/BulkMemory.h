@@ -24,6 +24,18 @@ void* AllocateBulk(size_t bytes, bool filledSoon, size_t& mappedBytes);
 // Gives back memory from AllocateBulk.
 void FreeBulk(void* memory, size_t mappedBytes) noexcept;
 
+// For a thread with time to spare while another fills pools (a producer
+// waiting for its consumer): makes one large page present ahead, unless one
+// is waiting already, so that the next AllocateBulk asked for at most
+// kBulkLargePage filled soon takes it without making it present itself.
+// The zeroing of fresh memory, costly on a virtual machine, then happens on
+// the thread that has time for it.
+void PrepareBulkAhead() noexcept;
+// Gives back a page made ahead that no pool took.
+void DropBulkAhead() noexcept;
+// Whether a page made ahead is waiting.
+bool BulkAheadWaiting() noexcept;
+
 // An owned piece of bulk memory; its owner constructs and destroys what it
 // keeps there.
 class TBulkMemory {

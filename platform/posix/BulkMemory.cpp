@@ -4,7 +4,9 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <mutex>
 #include <new>
+#include <utility>
 
 namespace korvel {
 
@@ -32,6 +34,26 @@ void* MapLargePages(size_t bytes, size_t& mappedBytes) {
     mappedBytes = rounded;
     return raw + head;
 }
+
+// Whole large pages, made present at once.
+void* MapPresent(size_t bytes, size_t& mappedBytes) {
+    void* memory = MapLargePages(bytes, mappedBytes);
+    // Both are hints: without large pages the piece is still made present in
+    // one call, and an older kernel leaves the pages to fault one by one.
+    ::madvise(memory, mappedBytes, MADV_HUGEPAGE);
+    ::madvise(memory, mappedBytes, MADV_POPULATE_WRITE);
+    return memory;
+}
+
+// The one large page made ahead, waiting for a pool to take it; shared by
+// every thread of the process.
+std::mutex aheadMutex;
+void* ahead = nullptr;
+
+void* TakeAhead() {
+    std::lock_guard<std::mutex> lock(aheadMutex);
+    return std::exchange(ahead, nullptr);
+}
 }  // namespace
 
 void* AllocateBulk(size_t bytes, bool filledSoon, size_t& mappedBytes) {
@@ -40,12 +62,42 @@ void* AllocateBulk(size_t bytes, bool filledSoon, size_t& mappedBytes) {
         mappedBytes = bytes;
         return MapAnonymous(bytes);
     }
-    void* memory = MapLargePages(bytes, mappedBytes);
-    // Both are hints: without large pages the piece is still made present in
-    // one call, and an older kernel leaves the pages to fault one by one.
-    ::madvise(memory, mappedBytes, MADV_HUGEPAGE);
-    ::madvise(memory, mappedBytes, MADV_POPULATE_WRITE);
-    return memory;
+    if (bytes <= kBulkLargePage) {
+        if (void* piece = TakeAhead()) {
+            mappedBytes = kBulkLargePage;
+            return piece;
+        }
+    }
+    return MapPresent(bytes, mappedBytes);
+}
+
+void PrepareBulkAhead() noexcept {
+    {
+        std::lock_guard<std::mutex> lock(aheadMutex);
+        if (ahead != nullptr) return;
+    }
+    void* piece = nullptr;
+    try {
+        size_t mapped = 0;
+        piece = MapPresent(kBulkLargePage, mapped);
+    } catch (const std::bad_alloc&) {
+        return;  // only a head start: the pool maps its piece itself
+    }
+    std::lock_guard<std::mutex> lock(aheadMutex);
+    if (ahead == nullptr) {
+        ahead = piece;
+        return;
+    }
+    ::munmap(piece, kBulkLargePage);  // another thread was quicker
+}
+
+void DropBulkAhead() noexcept {
+    if (void* piece = TakeAhead()) ::munmap(piece, kBulkLargePage);
+}
+
+bool BulkAheadWaiting() noexcept {
+    std::lock_guard<std::mutex> lock(aheadMutex);
+    return ahead != nullptr;
 }
 
 void FreeBulk(void* memory, size_t mappedBytes) noexcept { ::munmap(memory, mappedBytes); }

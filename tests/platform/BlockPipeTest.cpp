@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace korvel {
@@ -99,6 +102,36 @@ TEST(BlockPipe, ConsumerFailureStopsAProducerThatWouldNotEnd) {
         // The producer ran at most a pipe's depth and a block ahead.
         EXPECT_LE(produced.load(), 100 + static_cast<int>(kPipeDepth) + 1) << threaded;
         EXPECT_EQ(liveBlocks.load(), 0);
+    }
+}
+
+// The work given for a full pipe runs on the helper thread only, only while
+// blocks are waiting, and changes nothing of what the consumer sees.
+TEST(BlockPipe, WorkWhileFullRunsOnTheHelperWhenBlocksWait) {
+    for (bool threaded : {false, true}) {
+        const std::thread::id consumerThread = std::this_thread::get_id();
+        std::atomic<int> calls{0}, onConsumerThread{0};
+        const std::function<void()> whileFull = [&] {
+            ++calls;
+            if (std::this_thread::get_id() == consumerThread) ++onConsumerThread;
+        };
+        std::vector<int> seen;
+        RunBlockPipe<NumberBlock>(
+            threaded, [&](const auto& put, std::unique_ptr<NumberBlock>& block) { Produce(put, block, 20000, 10); },
+            [&](const NumberBlock& block) {
+                // A slow consumer, so that the pipe fills.
+                if (block.numbers.front() % 1000 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                seen.insert(seen.end(), block.numbers.begin(), block.numbers.end());
+            },
+            whileFull);
+        ASSERT_EQ(seen.size(), 20000u) << threaded;
+        for (int i = 0; i < 20000; ++i) ASSERT_EQ(seen[static_cast<size_t>(i)], i) << threaded;
+        EXPECT_EQ(onConsumerThread.load(), 0) << threaded;
+        if (threaded) {
+            EXPECT_GT(calls.load(), 0);
+        } else {
+            EXPECT_EQ(calls.load(), 0);
+        }
     }
 }
 

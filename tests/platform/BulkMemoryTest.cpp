@@ -1,11 +1,15 @@
 // Bulk memory: zeroed, writable, page-aligned pieces whether or not they are
-// made present at once.
+// made present at once, or made ahead on another thread.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <set>
+#include <thread>
+#include <vector>
 
 #include "platform/BulkMemory.h"
 
@@ -42,6 +46,69 @@ TEST(BulkMemory, PiecesFilledSoonAreWholeAlignedLargePages) {
         EXPECT_EQ(data[mapped - 1], 0x5A);
         FreeBulk(data, mapped);
     }
+}
+
+// A page made ahead goes to the next piece filled soon that fits in it,
+// once; larger pieces and pieces not filled soon leave it waiting.
+TEST(BulkMemory, APageMadeAheadGoesToTheNextSmallPieceFilledSoon) {
+    DropBulkAhead();
+    ASSERT_FALSE(BulkAheadWaiting());
+    PrepareBulkAhead();
+    ASSERT_TRUE(BulkAheadWaiting());
+    PrepareBulkAhead();  // one is waiting: nothing more is made
+    ASSERT_TRUE(BulkAheadWaiting());
+
+    size_t mapped = 0;
+    void* plain = AllocateBulk(100, false, mapped);
+    FreeBulk(plain, mapped);
+    void* large = AllocateBulk(kBulkLargePage + 1, true, mapped);
+    EXPECT_EQ(mapped, 2 * kBulkLargePage);
+    FreeBulk(large, mapped);
+    EXPECT_TRUE(BulkAheadWaiting());
+
+    auto* data = static_cast<uint8_t*>(AllocateBulk(100, true, mapped));
+    EXPECT_FALSE(BulkAheadWaiting());
+    EXPECT_EQ(mapped, kBulkLargePage);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(data) % kBulkLargePage, 0u);
+    for (size_t i = 0; i < mapped; i += 4093) ASSERT_EQ(data[i], 0) << i;
+    std::memset(data, 0x3C, mapped);
+    EXPECT_EQ(data[mapped - 1], 0x3C);
+    FreeBulk(data, mapped);
+
+    PrepareBulkAhead();
+    DropBulkAhead();
+    EXPECT_FALSE(BulkAheadWaiting());
+    DropBulkAhead();  // none waiting: nothing to do
+}
+
+// Threads that make pages ahead and threads that take them share the one
+// waiting page: each piece is taken by one allocation only.
+TEST(BulkMemory, PagesMadeAheadAreTakenOnceAcrossThreads) {
+    std::vector<std::thread> threads;
+    std::vector<std::vector<void*>> taken(2);
+    std::atomic<int> notZero{0};
+    for (int t = 0; t < 2; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 50; ++i) PrepareBulkAhead();
+        });
+        threads.emplace_back([t, &taken, &notZero] {
+            for (int i = 0; i < 50; ++i) {
+                size_t mapped = 0;
+                auto* data = static_cast<uint8_t*>(AllocateBulk(4096, true, mapped));
+                // A page handed out twice would start with the mark.
+                if (data[0] != 0) ++notZero;
+                data[0] = 1;
+                taken[static_cast<size_t>(t)].push_back(data);
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(notZero.load(), 0);
+    std::set<void*> distinct;
+    for (const auto& list : taken)
+        for (void* piece : list) EXPECT_TRUE(distinct.insert(piece).second);
+    for (void* piece : distinct) FreeBulk(piece, kBulkLargePage);
+    DropBulkAhead();
 }
 
 TEST(BulkMemory, ImpossibleSizesThrow) {

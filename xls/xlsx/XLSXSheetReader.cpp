@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/BlockPipe.h"
+#include "platform/BulkMemory.h"
 #include "xls/model/XLSRange.h"
 #include "xls/model/XLSStyles.h"
 #include "xls/model/XLSWorkbook.h"
@@ -72,13 +73,19 @@ void TXLSXSheetReader::ReadSheetData(TXMLReader& reader) {
     const std::vector<TXLSSharedStringRef>* strings = settings_.SharedStrings;
     TXLSXSheetDataParser parser(strings != nullptr ? strings->size() : 0, settings_.StyleXFMaximum);
     // The parser touches only the reader and its blocks; the model is
-    // changed here alone, in the order the part gives.
+    // changed here alone, in the order the part gives. While the storing
+    // falls behind, the parser makes the model's next large page present
+    // (clearing fresh memory is slow on a virtual machine); a page left
+    // over goes back when the cells are in, or the reading failed.
+    struct TDropAhead {
+        ~TDropAhead() { DropBulkAhead(); }
+    } dropAhead;
     RunBlockPipe<TXLSXCellOpBlock>(
         settings_.ParseAside,
         [&](const TXLSXSheetDataParser::TPut& put, std::unique_ptr<TXLSXCellOpBlock>& block) {
             parser.Read(reader, put, block);
         },
-        [&](const TXLSXCellOpBlock& block) { Store(block); });
+        [&](const TXLSXCellOpBlock& block) { Store(block); }, PrepareBulkAhead);
     formulaCount_ += parser.FormulaCount();
 }
 
