@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <thread>
 
 namespace korvel {
 
@@ -35,6 +36,23 @@ void PrepareBulkAhead() noexcept;
 void DropBulkAhead() noexcept;
 // Whether a page made ahead is waiting.
 bool BulkAheadWaiting() noexcept;
+
+// While it lives, a helper thread keeps a large page made ahead: as soon as
+// a pool takes the waiting one, it makes the next. For a reader that fills
+// pools on one thread while the other CPU has little to do. Without a
+// thread (none could be started) nothing is made ahead. The page left over
+// goes back when the keeper ends.
+class TBulkAheadKeeper {
+public:
+    TBulkAheadKeeper();
+    ~TBulkAheadKeeper();
+    TBulkAheadKeeper(const TBulkAheadKeeper&) = delete;
+    TBulkAheadKeeper& operator=(const TBulkAheadKeeper&) = delete;
+
+private:
+    bool stop_ = false;  // under the lock of the page made ahead
+    std::thread helper_;
+};
 
 // An owned piece of bulk memory; its owner constructs and destroys what it
 // keeps there.

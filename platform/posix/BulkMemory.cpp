@@ -3,9 +3,11 @@
 
 #include <sys/mman.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace korvel {
@@ -46,13 +48,19 @@ void* MapPresent(size_t bytes, size_t& mappedBytes) {
 }
 
 // The one large page made ahead, waiting for a pool to take it; shared by
-// every thread of the process.
+// every thread of the process. Keepers wait for it to be taken.
 std::mutex aheadMutex;
+std::condition_variable aheadTaken;
 void* ahead = nullptr;
 
 void* TakeAhead() {
-    std::lock_guard<std::mutex> lock(aheadMutex);
-    return std::exchange(ahead, nullptr);
+    void* piece = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(aheadMutex);
+        piece = std::exchange(ahead, nullptr);
+    }
+    if (piece != nullptr) aheadTaken.notify_all();
+    return piece;
 }
 }  // namespace
 
@@ -93,6 +101,35 @@ void PrepareBulkAhead() noexcept {
 
 void DropBulkAhead() noexcept {
     if (void* piece = TakeAhead()) ::munmap(piece, kBulkLargePage);
+}
+
+TBulkAheadKeeper::TBulkAheadKeeper() {
+    try {
+        helper_ = std::thread([this] {
+            for (;;) {
+                {
+                    std::unique_lock<std::mutex> lock(aheadMutex);
+                    aheadTaken.wait(lock, [this] { return ahead == nullptr || stop_; });
+                    if (stop_) return;
+                }
+                PrepareBulkAhead();
+            }
+        });
+    } catch (const std::system_error&) {
+        // No helper: pools make their pages themselves.
+    }
+}
+
+TBulkAheadKeeper::~TBulkAheadKeeper() {
+    if (helper_.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(aheadMutex);
+            stop_ = true;
+        }
+        aheadTaken.notify_all();
+        helper_.join();
+    }
+    DropBulkAhead();
 }
 
 bool BulkAheadWaiting() noexcept {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <set>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -109,6 +111,33 @@ TEST(BulkMemory, PagesMadeAheadAreTakenOnceAcrossThreads) {
         for (void* piece : list) EXPECT_TRUE(distinct.insert(piece).second);
     for (void* piece : distinct) FreeBulk(piece, kBulkLargePage);
     DropBulkAhead();
+}
+
+// A keeper makes a page ahead and, each time one is taken, the next; none is
+// left once it ends, even when it ends at once.
+TEST(BulkMemory, AKeeperMakesTheNextPageAsEachIsTaken) {
+    auto waitForPage = [] {
+        for (int i = 0; i < 5000 && !BulkAheadWaiting(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return BulkAheadWaiting();
+    };
+    { TBulkAheadKeeper quick; }
+    EXPECT_FALSE(BulkAheadWaiting());
+    std::vector<std::pair<void*, size_t>> pieces;
+    {
+        TBulkAheadKeeper keeper;
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(waitForPage()) << i;
+            size_t mapped = 0;
+            auto* data = static_cast<uint8_t*>(AllocateBulk(65536, true, mapped));
+            EXPECT_EQ(mapped, kBulkLargePage);
+            EXPECT_EQ(data[mapped - 1], 0);
+            data[0] = 7;
+            pieces.emplace_back(data, mapped);
+        }
+        EXPECT_TRUE(waitForPage());
+    }
+    EXPECT_FALSE(BulkAheadWaiting());
+    for (const auto& [data, mapped] : pieces) FreeBulk(data, mapped);
 }
 
 TEST(BulkMemory, ImpossibleSizesThrow) {

@@ -86,6 +86,8 @@ public:
 
     // Bytes consumed since the record stream was opened.
     uint32_t Position() const { return position_; }
+    // Size of the record stream opened.
+    size_t StreamSize() const { return streamSize_; }
     // True when the records come from a compound document.
     bool FromCompoundDocument() const { return compound_; }
 

@@ -1,5 +1,8 @@
 #include "xls/biff/XLSReader.h"
 
+#include <optional>
+
+#include "platform/BulkMemory.h"
 #include "xls/biff/XLSReaderResults.h"
 #include "xls/biff/XLSRecordIds.h"
 #include "xls/biff/XLSWorkbookWriter.h"
@@ -47,7 +50,12 @@ int32_t TXLSReader::FileFormat() const { return biffVersion_ < kBiff8 ? kXLSForm
 
 int32_t TXLSReader::ReadWorkbook() {
     workbook_.Clear();
+    // Reading fills the model's pools on this thread alone: the other CPU
+    // makes their next large page present meanwhile.
+    std::optional<TBulkAheadKeeper> keeper;
+    if (stream_.StreamSize() >= kBulkLargePage) keeper.emplace();
     int32_t result = ReadRecords();
+    keeper.reset();
     ReleaseSharedStrings();
     if (result == kXLSReadOk) Finish();
     stream_.CloseWorkbookStream();
