@@ -30,8 +30,9 @@ void FreeBulk(void* memory, size_t mappedBytes) noexcept;
 // is waiting already, so that the next AllocateBulk asked for at most
 // kBulkLargePage filled soon takes it without making it present itself.
 // The zeroing of fresh memory, costly on a virtual machine, then happens on
-// the thread that has time for it.
-void PrepareBulkAhead() noexcept;
+// the thread that has time for it. Returns whether a page is waiting
+// afterwards (false when no memory could be had).
+bool PrepareBulkAhead() noexcept;
 // Gives back a page made ahead that no pool took.
 void DropBulkAhead() noexcept;
 // Whether a page made ahead is waiting.
@@ -40,8 +41,9 @@ bool BulkAheadWaiting() noexcept;
 // While it lives, a helper thread keeps a large page made ahead: as soon as
 // a pool takes the waiting one, it makes the next. For a reader that fills
 // pools on one thread while the other CPU has little to do. Without a
-// thread (none could be started) nothing is made ahead. The page left over
-// goes back when the keeper ends.
+// thread (none could be started) nothing is made ahead, and the helper
+// stops once no memory could be had for a page. The page left over goes
+// back when the keeper ends.
 class TBulkAheadKeeper {
 public:
     TBulkAheadKeeper();

@@ -79,24 +79,25 @@ void* AllocateBulk(size_t bytes, bool filledSoon, size_t& mappedBytes) {
     return MapPresent(bytes, mappedBytes);
 }
 
-void PrepareBulkAhead() noexcept {
+bool PrepareBulkAhead() noexcept {
     {
         std::lock_guard<std::mutex> lock(aheadMutex);
-        if (ahead != nullptr) return;
+        if (ahead != nullptr) return true;
     }
     void* piece = nullptr;
     try {
         size_t mapped = 0;
         piece = MapPresent(kBulkLargePage, mapped);
     } catch (const std::bad_alloc&) {
-        return;  // only a head start: the pool maps its piece itself
+        return false;  // only a head start: the pool maps its piece itself
     }
     std::lock_guard<std::mutex> lock(aheadMutex);
     if (ahead == nullptr) {
         ahead = piece;
-        return;
+        return true;
     }
     ::munmap(piece, kBulkLargePage);  // another thread was quicker
+    return true;
 }
 
 void DropBulkAhead() noexcept {
@@ -112,7 +113,8 @@ TBulkAheadKeeper::TBulkAheadKeeper() {
                     aheadTaken.wait(lock, [this] { return ahead == nullptr || stop_; });
                     if (stop_) return;
                 }
-                PrepareBulkAhead();
+                // Out of memory: the pools will find out for themselves.
+                if (!PrepareBulkAhead()) return;
             }
         });
     } catch (const std::system_error&) {

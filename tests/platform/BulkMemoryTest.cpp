@@ -55,9 +55,9 @@ TEST(BulkMemory, PiecesFilledSoonAreWholeAlignedLargePages) {
 TEST(BulkMemory, APageMadeAheadGoesToTheNextSmallPieceFilledSoon) {
     DropBulkAhead();
     ASSERT_FALSE(BulkAheadWaiting());
-    PrepareBulkAhead();
+    EXPECT_TRUE(PrepareBulkAhead());
     ASSERT_TRUE(BulkAheadWaiting());
-    PrepareBulkAhead();  // one is waiting: nothing more is made
+    EXPECT_TRUE(PrepareBulkAhead());  // one is waiting: nothing more is made
     ASSERT_TRUE(BulkAheadWaiting());
 
     size_t mapped = 0;
@@ -77,7 +77,7 @@ TEST(BulkMemory, APageMadeAheadGoesToTheNextSmallPieceFilledSoon) {
     EXPECT_EQ(data[mapped - 1], 0x3C);
     FreeBulk(data, mapped);
 
-    PrepareBulkAhead();
+    EXPECT_TRUE(PrepareBulkAhead());
     DropBulkAhead();
     EXPECT_FALSE(BulkAheadWaiting());
     DropBulkAhead();  // none waiting: nothing to do
