@@ -23,31 +23,18 @@ void* MapAnonymous(size_t bytes) {
     return memory;
 }
 
-// Whole large pages at a large-page boundary: map one page more than needed
-// and give back the unaligned head and the tail.
-void* MapLargePages(size_t bytes, size_t& mappedBytes) {
-    if (bytes > SIZE_MAX - 2 * kBulkLargePage) throw std::bad_alloc();
-    const size_t rounded = (bytes + kBulkLargePage - 1) & ~(kBulkLargePage - 1);
-    auto* raw = static_cast<uint8_t*>(MapAnonymous(rounded + kBulkLargePage));
-    const uintptr_t address = reinterpret_cast<uintptr_t>(raw);
-    const size_t head = ((address + kBulkLargePage - 1) & ~(kBulkLargePage - 1)) - address;
-    if (head > 0) ::munmap(raw, head);
-    if (kBulkLargePage - head > 0) ::munmap(raw + head + rounded, kBulkLargePage - head);
-    mappedBytes = rounded;
-    return raw + head;
-}
-
-// Whole large pages, made present at once.
+// Whole kBulkPiece units, made present at once. (The reasons for not asking
+// for huge pages are in the header.)
 void* MapPresent(size_t bytes, size_t& mappedBytes) {
-    void* memory = MapLargePages(bytes, mappedBytes);
-    // Both are hints: without large pages the piece is still made present in
-    // one call, and an older kernel leaves the pages to fault one by one.
-    ::madvise(memory, mappedBytes, MADV_HUGEPAGE);
+    if (bytes > SIZE_MAX - kBulkPiece) throw std::bad_alloc();
+    mappedBytes = (bytes + kBulkPiece - 1) & ~(kBulkPiece - 1);
+    void* memory = MapAnonymous(mappedBytes);
+    // A hint: an older kernel refuses it and the pages fault one by one.
     ::madvise(memory, mappedBytes, MADV_POPULATE_WRITE);
     return memory;
 }
 
-// The one large page made ahead, waiting for a pool to take it; shared by
+// The one piece made ahead, waiting for a pool to take it; shared by
 // every thread of the process. Keepers wait for it to be taken.
 std::mutex aheadMutex;
 std::condition_variable aheadTaken;
@@ -70,9 +57,9 @@ void* AllocateBulk(size_t bytes, bool filledSoon, size_t& mappedBytes) {
         mappedBytes = bytes;
         return MapAnonymous(bytes);
     }
-    if (bytes <= kBulkLargePage) {
+    if (bytes <= kBulkPiece) {
         if (void* piece = TakeAhead()) {
-            mappedBytes = kBulkLargePage;
+            mappedBytes = kBulkPiece;
             return piece;
         }
     }
@@ -87,7 +74,7 @@ bool PrepareBulkAhead() noexcept {
     void* piece = nullptr;
     try {
         size_t mapped = 0;
-        piece = MapPresent(kBulkLargePage, mapped);
+        piece = MapPresent(kBulkPiece, mapped);
     } catch (const std::bad_alloc&) {
         return false;  // only a head start: the pool maps its piece itself
     }
@@ -96,12 +83,12 @@ bool PrepareBulkAhead() noexcept {
         ahead = piece;
         return true;
     }
-    ::munmap(piece, kBulkLargePage);  // another thread was quicker
+    ::munmap(piece, kBulkPiece);  // another thread was quicker
     return true;
 }
 
 void DropBulkAhead() noexcept {
-    if (void* piece = TakeAhead()) ::munmap(piece, kBulkLargePage);
+    if (void* piece = TakeAhead()) ::munmap(piece, kBulkPiece);
 }
 
 TBulkAheadKeeper::TBulkAheadKeeper() {

@@ -33,17 +33,16 @@ TEST(BulkMemory, ZeroedAndWritableWhetherFilledSoonOrNot) {
     }
 }
 
-// Pieces filled soon start on a large page and span whole ones, and every
-// byte of them can be written: the unaligned head and tail of the mapping
-// were given back, not the piece.
-TEST(BulkMemory, PiecesFilledSoonAreWholeAlignedLargePages) {
-    for (size_t bytes : {size_t(1), kBulkLargePage - 1, kBulkLargePage, kBulkLargePage + 1}) {
+// Pieces filled soon span whole units, page-aligned, and every byte of the
+// rounded piece can be written.
+TEST(BulkMemory, PiecesFilledSoonSpanWholeUnits) {
+    for (size_t bytes : {size_t(1), kBulkPiece - 1, kBulkPiece, kBulkPiece + 1}) {
         size_t mapped = 0;
         auto* data = static_cast<uint8_t*>(AllocateBulk(bytes, true, mapped));
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(data) % kBulkLargePage, 0u) << bytes;
-        EXPECT_EQ(mapped % kBulkLargePage, 0u) << bytes;
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(data) % 4096, 0u) << bytes;
+        EXPECT_EQ(mapped % kBulkPiece, 0u) << bytes;
         EXPECT_GE(mapped, bytes);
-        EXPECT_LT(mapped - bytes, kBulkLargePage);
+        EXPECT_LT(mapped - bytes, kBulkPiece);
         std::memset(data, 0x5A, mapped);
         EXPECT_EQ(data[mapped - 1], 0x5A);
         FreeBulk(data, mapped);
@@ -63,15 +62,14 @@ TEST(BulkMemory, APageMadeAheadGoesToTheNextSmallPieceFilledSoon) {
     size_t mapped = 0;
     void* plain = AllocateBulk(100, false, mapped);
     FreeBulk(plain, mapped);
-    void* large = AllocateBulk(kBulkLargePage + 1, true, mapped);
-    EXPECT_EQ(mapped, 2 * kBulkLargePage);
+    void* large = AllocateBulk(kBulkPiece + 1, true, mapped);
+    EXPECT_EQ(mapped, 2 * kBulkPiece);
     FreeBulk(large, mapped);
     EXPECT_TRUE(BulkAheadWaiting());
 
     auto* data = static_cast<uint8_t*>(AllocateBulk(100, true, mapped));
     EXPECT_FALSE(BulkAheadWaiting());
-    EXPECT_EQ(mapped, kBulkLargePage);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(data) % kBulkLargePage, 0u);
+    EXPECT_EQ(mapped, kBulkPiece);
     for (size_t i = 0; i < mapped; i += 4093) ASSERT_EQ(data[i], 0) << i;
     std::memset(data, 0x3C, mapped);
     EXPECT_EQ(data[mapped - 1], 0x3C);
@@ -109,7 +107,7 @@ TEST(BulkMemory, PagesMadeAheadAreTakenOnceAcrossThreads) {
     std::set<void*> distinct;
     for (const auto& list : taken)
         for (void* piece : list) EXPECT_TRUE(distinct.insert(piece).second);
-    for (void* piece : distinct) FreeBulk(piece, kBulkLargePage);
+    for (void* piece : distinct) FreeBulk(piece, kBulkPiece);
     DropBulkAhead();
 }
 
@@ -129,7 +127,7 @@ TEST(BulkMemory, AKeeperMakesTheNextPageAsEachIsTaken) {
             ASSERT_TRUE(waitForPage()) << i;
             size_t mapped = 0;
             auto* data = static_cast<uint8_t*>(AllocateBulk(65536, true, mapped));
-            EXPECT_EQ(mapped, kBulkLargePage);
+            EXPECT_EQ(mapped, kBulkPiece);
             EXPECT_EQ(data[mapped - 1], 0);
             data[0] = 7;
             pieces.emplace_back(data, mapped);

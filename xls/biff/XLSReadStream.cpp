@@ -151,7 +151,7 @@ uint8_t* TXLSReadStream::TakeOwnRoom(size_t size) {
     own_ = {};
     copy_.reset();
     if (size == 0) return nullptr;
-    copy_ = std::make_unique<TBulkMemory>(size, size >= kBulkLargePage);
+    copy_ = std::make_unique<TBulkMemory>(size, size >= kBulkPiece);
     own_ = {static_cast<uint8_t*>(copy_->Data()), size};
     return own_.data();
 }

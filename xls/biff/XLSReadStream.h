@@ -139,7 +139,7 @@ private:
     // Decryption writes into the record bytes: makes them the stream's own.
     void MakeWritable();
     // Room of the stream's own for size bytes, in bulk memory: a long stream
-    // is copied into large pages made present at once. Throws std::bad_alloc.
+    // is copied into 2 MiB pieces made present at once. Throws std::bad_alloc.
     uint8_t* TakeOwnRoom(size_t size);
 
     std::u16string password_;

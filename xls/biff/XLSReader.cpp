@@ -51,9 +51,9 @@ int32_t TXLSReader::FileFormat() const { return biffVersion_ < kBiff8 ? kXLSForm
 int32_t TXLSReader::ReadWorkbook() {
     workbook_.Clear();
     // Reading fills the model's pools on this thread alone: the other CPU
-    // makes their next large page present meanwhile.
+    // makes their next 2 MiB piece present meanwhile.
     std::optional<TBulkAheadKeeper> keeper;
-    if (stream_.StreamSize() >= kBulkLargePage) keeper.emplace();
+    if (stream_.StreamSize() >= kBulkPiece) keeper.emplace();
     int32_t result = ReadRecords();
     keeper.reset();
     ReleaseSharedStrings();

@@ -1,7 +1,7 @@
 // TBulkArray: raw storage for many records of one type, addressed by a
 // 0-based index, for pools that construct their records in place. The first
 // segment is small and faulted in page by page, so a small sheet pays only for
-// what it touches; each later segment fills one large page and is made present
+// what it touches; each later segment fills one 2 MiB piece and is made present
 // at once. Records never move while their segment lives.
 #pragma once
 
@@ -19,9 +19,9 @@ template <typename T, uint32_t kFirstShift>
 class TBulkArray {
 public:
     static constexpr uint32_t kFirstCount = 1u << kFirstShift;
-    static constexpr uint32_t kLargeCount = static_cast<uint32_t>(kBulkLargePage / sizeof(T));
-    static_assert(std::has_single_bit(kLargeCount) && kLargeCount * sizeof(T) == kBulkLargePage,
-                  "records must tile a large page, a power of two of them");
+    static constexpr uint32_t kLargeCount = static_cast<uint32_t>(kBulkPiece / sizeof(T));
+    static_assert(std::has_single_bit(kLargeCount) && kLargeCount * sizeof(T) == kBulkPiece,
+                  "records must tile a piece, a power of two of them");
     static_assert(kFirstCount <= kLargeCount);
     static constexpr uint32_t kLargeShift = std::countr_zero(kLargeCount);
 
@@ -33,7 +33,7 @@ public:
     void Grow() {
         const bool first = segments_.empty();
         bases_.reserve(segments_.size() + 1);
-        segments_.push_back(std::make_unique<TBulkMemory>(first ? kFirstCount * sizeof(T) : kBulkLargePage, !first));
+        segments_.push_back(std::make_unique<TBulkMemory>(first ? kFirstCount * sizeof(T) : kBulkPiece, !first));
         bases_.push_back(static_cast<T*>(segments_.back()->Data()));
     }
     // Gives back the last segment; what it held must be dead.

@@ -32,7 +32,7 @@ TXLSCellBlock* TXLSCellBlockPool::Allocate() {
         return block;
     }
     if (usedInLastChunk_ == lastChunkBlocks_) {
-        // A small first chunk fills page by page; the later ones fill a large page each.
+        // A small first chunk fills page by page; the later ones fill a 2 MiB piece each.
         const bool first = chunks_.empty();
         lastChunkBlocks_ = first ? kFirstChunkBlocks : kChunkBlocks;
         chunks_.push_back(std::make_unique<TBulkMemory>(lastChunkBlocks_ * sizeof(TXLSCellBlock), !first));

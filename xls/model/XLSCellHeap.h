@@ -47,9 +47,9 @@ public:
     void Free(TXLSCellBlock* block);
 
 private:
-    // 64 KiB of blocks first, then as many as fit in one large page.
+    // 64 KiB of blocks first, then as many as fit in one 2 MiB piece.
     static constexpr size_t kFirstChunkBlocks = 65536 / sizeof(TXLSCellBlock);
-    static constexpr size_t kChunkBlocks = kBulkLargePage / sizeof(TXLSCellBlock);
+    static constexpr size_t kChunkBlocks = kBulkPiece / sizeof(TXLSCellBlock);
     // Blocks are made in place as they are first handed out.
     std::vector<std::unique_ptr<TBulkMemory>> chunks_;
     size_t lastChunkBlocks_ = 0;

@@ -87,7 +87,7 @@ public:
 private:
     uint32_t AllocateSlow();  // a freed record, or room made first
 
-    // 4,096 records (64 KiB) before the first large page. Records are made
+    // 4,096 records (64 KiB) before the first 2 MiB piece. Records are made
     // in place as their handles are first handed out.
     TBulkArray<TXLSCellRef, 12> records_;
     uint32_t used_ = 0;                   // handles handed out so far (live or free)

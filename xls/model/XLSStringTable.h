@@ -140,7 +140,7 @@ private:
 
     class SSTWriter;
 
-    // 2,048 entries (64 KiB) before the first large page.
+    // 2,048 entries (64 KiB) before the first 2 MiB piece.
     TBulkArray<Entry, 11> entries_;
     int32_t madeEntries_ = 0;        // entries constructed in entries_ (ids 1 .. madeEntries_)
     TXLSTextStore texts_;

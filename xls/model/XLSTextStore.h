@@ -33,7 +33,7 @@ public:
     size_t LiveUnits() const { return liveUnits_; }
 
     // Units of a piece (2 MiB) after a first one of 64 KiB.
-    static constexpr size_t kPieceUnits = kBulkLargePage / sizeof(char16_t);
+    static constexpr size_t kPieceUnits = kBulkPiece / sizeof(char16_t);
 
 private:
     char16_t* TakeRoom(size_t units);

@@ -74,8 +74,8 @@ void TXLSXSheetReader::ReadSheetData(TXMLReader& reader) {
     TXLSXSheetDataParser parser(strings != nullptr ? strings->size() : 0, settings_.StyleXFMaximum);
     // The parser touches only the reader and its blocks; the model is
     // changed here alone, in the order the part gives. While the storing
-    // falls behind, the parser makes the model's next large page present
-    // (clearing fresh memory is slow on a virtual machine); a page left
+    // falls behind, the parser makes the model's next 2 MiB piece present
+    // (clearing fresh memory is slow on a virtual machine); a piece left
     // over goes back when the cells are in, or the reading failed.
     struct TDropAhead {
         ~TDropAhead() { DropBulkAhead(); }
