@@ -89,11 +89,16 @@ TXMLReader& TXLSXReader::OpenPart(const std::string& name) {
     if (part_) throw EXLSXReaderError(kXLSXTextSecondReader);
     std::unique_ptr<TStream> stream = file_.OpenEntry(name);
     if (!stream) throw EXLSXReaderError(kXLSXTextOpenPrefix + name);
-    // A large part (a long worksheet) is inflated and checked on a helper
-    // thread while its XML is read. Only one part is open at a time, so the
-    // archive's stream is the helper's until the part is closed.
+    // A large part (a long worksheet) that is compressed is inflated and
+    // checked on a helper thread while its XML is read. Only one part is open
+    // at a time, so the archive's stream is the helper's until the part is
+    // closed. A stored part is read straight into the XML reader's buffer:
+    // copying it through the helper's chunks cost more than it saved (with
+    // the cells parsed and stored on two threads, both CPUs are busy).
     partIsLarge_ = stream->Size() >= kReadAheadPartSize;
-    if (partIsLarge_) stream = std::make_unique<TReadAheadStream>(std::move(stream));
+    const TZipEntry* entry = file_.Archive().Entries().Find(name);
+    const bool stored = entry != nullptr && entry->CompressionMethod() == kZipMethodStored;
+    if (partIsLarge_ && !stored) stream = std::make_unique<TReadAheadStream>(std::move(stream));
     part_ = std::make_unique<TXMLReader>(std::move(stream));
     return *part_;
 }

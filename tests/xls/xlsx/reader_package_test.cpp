@@ -422,8 +422,9 @@ TEST(XLSXReaderSheets, DataDescriptorsAndStoredMembersReadCompletely) {
     }
 }
 
-// A worksheet part of more than a mebibyte is read ahead on a helper thread:
-// it reads the same, stored or deflated, and damage to it is still reported.
+// A worksheet part of more than a mebibyte reads the same stored (read
+// straight into the XML reader) or deflated (inflated ahead on a helper
+// thread), and damage to it is still reported.
 TEST(XLSXReaderSheets, LargePartsReadTheSameAndReportDamage) {
     const std::string rows = NumberAndTextRows(1, 16000, "camera");
     ASSERT_GT(rows.size(), size_t(1) << 20);
