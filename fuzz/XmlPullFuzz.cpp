@@ -5,7 +5,8 @@
 // takes (whole plain elements, plain text content) end where node-by-node
 // reading ends: same error text, or the same end, at the same line and
 // position; and that cells matched by the sheet parser's one-pass match
-// read as the element taken whole reads.
+// read as the element taken whole reads, or, for inline strings (which no
+// whole-element take accepts), as their nodes read one by one.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -100,6 +101,35 @@ bool MatchAgreesWithElement(const korvel::TXLSXPlainCell& cell, const korvel::TX
            (oneValue || element.ChildCount == 0) && element.Text.empty();
 }
 
+bool SameAttribute(std::string_view matched, const korvel::TXMLReader& reader, std::string_view name) {
+    const korvel::TXMLAttribute* attribute = reader.FindAttribute(name);
+    return attribute == nullptr ? matched.data() == nullptr : SameView(matched, attribute->Value);
+}
+
+// An inline string matched in one pass must read node by node as <c> with
+// the same r, s and t, then <is>, <t>, its text (no node when empty), and
+// the three end tags. The match's views are copied first: reading on may
+// move the buffer they point into.
+bool InlineAgreesWithNodes(korvel::TXMLReader& reader, const korvel::TXLSXPlainCell& cell) {
+    using korvel::TXMLNodeType;
+    if (!PositionAgrees(cell)) return false;
+    const std::string value(cell.Value);
+    const std::string r(cell.R), s(cell.S), t(cell.T);
+    const auto copied = [](const std::string& text, std::string_view view) {
+        return view.data() == nullptr ? std::string_view() : std::string_view(text);
+    };
+    const auto step = [&reader](TXMLNodeType type, std::string_view name) {
+        return reader.Next() && reader.NodeType() == type && reader.Name() == name;
+    };
+    if (!step(TXMLNodeType::StartTag, "c") || !SameAttribute(copied(r, cell.R), reader, "r") ||
+        !SameAttribute(copied(s, cell.S), reader, "s") || !SameAttribute(copied(t, cell.T), reader, "t"))
+        return false;
+    if (!step(TXMLNodeType::StartTag, "is") || !step(TXMLNodeType::StartTag, "t")) return false;
+    if (!value.empty() && !(reader.Next() && reader.NodeType() == TXMLNodeType::Text && reader.ValueUtf8() == value))
+        return false;
+    return step(TXMLNodeType::EndTag, "t") && step(TXMLNodeType::EndTag, "is") && step(TXMLNodeType::EndTag, "c");
+}
+
 // Reads to the end: node by node, or taking whole plain elements, plain
 // contents and runs of plain cells wherever the reader allows. Gives how it
 // ended and where.
@@ -117,7 +147,11 @@ std::string Ending(korvel::TStream& stream, bool plainSteps) {
                 // Every other match is checked against the element taken whole;
                 // the rest are taken as runs, as the sheet parser takes them.
                 if (++matches % 2 == 0) {
-                    if (!reader.TakePlainElement(element) || !MatchAgreesWithElement(cell, element)) std::abort();
+                    if (cell.InlineText) {
+                        if (!InlineAgreesWithNodes(reader, cell)) std::abort();
+                    } else if (!reader.TakePlainElement(element) || !MatchAgreesWithElement(cell, element)) {
+                        std::abort();
+                    }
                     continue;
                 }
                 size_t taken = 0, lastTagAt = 0;

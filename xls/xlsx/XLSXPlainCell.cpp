@@ -19,23 +19,39 @@ bool LiteralAt(const uint8_t* data, size_t p, size_t end, std::string_view liter
 bool IsCapital(uint8_t c) { return static_cast<uint8_t>(c - 'A') < 26; }
 bool IsDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
 
-// After the opening of a cell: the value element if any and the end tag.
+// A plain text (or none) at p followed by the literal close; gives where the
+// close ends, or 0. The text becomes the cell's value. Inlined, so that the
+// close is compared as the constant it is rather than through a call.
+[[gnu::always_inline]] inline size_t MatchValueText(std::string_view bytes, size_t p, std::string_view close,
+                                                    TXLSXPlainCell& cell) {
+    const auto* const data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t end = bytes.size();
+    const size_t text = p;
+    if (p < end && data[p] != '<') {
+        if (!CanStartPlainText(data[p])) return 0;
+        p = PlainRunEnd(data, p, end, 0);
+    }
+    if (!LiteralAt(data, p, end, close)) return 0;
+    cell.Value = bytes.substr(text, p - text);
+    cell.HasValue = true;
+    return p + close.size();
+}
+
+// After the opening of a cell: the value element or inline string if any,
+// and the end tag.
 size_t MatchCellContent(std::string_view bytes, size_t p, TXLSXPlainCell& cell) {
     const auto* const data = reinterpret_cast<const uint8_t*>(bytes.data());
     const size_t end = bytes.size();
     cell.Value = {};
     cell.HasValue = false;
+    cell.InlineText = false;
     if (LiteralAt(data, p, end, "<v>")) {
-        p += 3;
-        const size_t text = p;
-        if (p < end && data[p] != '<') {
-            if (!CanStartPlainText(data[p])) return 0;
-            p = PlainRunEnd(data, p, end, 0);
-        }
-        if (!LiteralAt(data, p, end, "</v>")) return 0;
-        cell.Value = bytes.substr(text, p - text);
-        cell.HasValue = true;
-        p += 4;
+        p = MatchValueText(bytes, p + 3, "</v>", cell);
+        if (p == 0) return 0;
+    } else if (LiteralAt(data, p, end, "<is><t>")) {
+        p = MatchValueText(bytes, p + 7, "</t></is>", cell);
+        if (p == 0) return 0;
+        cell.InlineText = true;
     }
     if (!LiteralAt(data, p, end, "</c>")) return 0;
     cell.LastTagAt = p;
@@ -137,6 +153,7 @@ size_t MatchPlainCell(std::string_view bytes, TXLSXPlainCell& cell) {
         if (p + 1 >= end || data[p + 1] != '>') return 0;
         cell.Value = {};
         cell.HasValue = false;
+        cell.InlineText = false;
         cell.Empty = true;
         cell.LastTagAt = 0;
         return p + 2;

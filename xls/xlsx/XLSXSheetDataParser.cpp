@@ -181,6 +181,7 @@ void TXLSXSheetDataParser::TakePlainCells(TXMLReader& reader) {
         if (cell.HasPosition) BeginCellAt(cell.Position, s, t);
         else BeginCell(cell.R.data() != nullptr ? &cell.R : nullptr, s, t);
         cell_.haveValue = cell.HasValue;
+        cell_.inlineText = cell.InlineText;
         EndCell(cell.Value);
         lastTagAt = taken + cell.LastTagAt;
         lastEmpty = cell.Empty;

@@ -58,6 +58,10 @@ TEST(XLSXPlainCell, TakesTheCommonForms) {
         {R"(<c r="XFD1048576" s="12" t="str"><v>x</v></c>)", "XFD1048576", "12", "str", true, "x", false, "</c>"},
         {R"(<c r="AB12" t="b" s=""><v>1</v></c>)", "AB12", "", "b", true, "1", false, "</c>"},
         {R"(<c r="C3" t="n"></c>)", "C3", "-", "n", false, "", false, "</c>"},
+        // Inline strings of one plain "t", whatever the type says.
+        {R"(<c r="A1" t="inlineStr"><is><t>cam-1 (spare)</t></is></c>)", "A1", "-", "inlineStr", true, "cam-1 (spare)", false, "</c>"},
+        {R"(<c t="s" s="2"><is><t>x</t></is></c>)", "-", "2", "s", true, "x", false, "</c>"},
+        {R"(<c r="B2" t="inlineStr"><is><t></t></is></c>)", "B2", "-", "inlineStr", true, "", false, "</c>"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.element);
@@ -69,6 +73,7 @@ TEST(XLSXPlainCell, TakesTheCommonForms) {
         EXPECT_EQ(Shown(cell.S), row.s);
         EXPECT_EQ(Shown(cell.T), row.t);
         EXPECT_EQ(cell.HasValue, row.hasValue);
+        EXPECT_EQ(cell.InlineText, row.element.find("<is>") != std::string::npos);
         EXPECT_EQ(std::string(cell.Value), row.value);
         EXPECT_EQ(cell.Empty, row.empty);
         EXPECT_EQ(row.element.substr(cell.LastTagAt), row.lastTag);
@@ -142,7 +147,20 @@ TEST(XLSXPlainCell, LeavesOtherFormsToTheGeneralPath) {
         "<c r=\"A\n1\"/>",
         "<c\tr=\"A1\"/>",                                   // tab between attributes
         R"(<c r="A1"><f>1+1</f><v>2</v></c>)",              // formula
-        R"(<c r="A1" t="inlineStr"><is><t>x</t></is></c>)",  // inline string
+        // Inline strings other than a lone plain "t".
+        R"(<c r="A1" t="inlineStr"><is><r><t>x</t></r></is></c>)",
+        R"(<c r="A1" t="inlineStr"><is><t xml:space="preserve"> x</t></is></c>)",
+        R"(<c r="A1" t="inlineStr"><is>x</is></c>)",
+        R"(<c r="A1" t="inlineStr"><is><t/></is></c>)",
+        R"(<c r="A1" t="inlineStr"><is><t>x</t><rPh><t>y</t></rPh></is></c>)",
+        R"(<c r="A1" t="inlineStr"><is><t> x</t></is></c>)",
+        R"(<c r="A1" t="inlineStr"><is><t>a&amp;b</t></is></c>)",
+        "<c r=\"A1\" t=\"inlineStr\"><is><t>a\nb</t></is></c>",
+        R"(<c r="A1" t="inlineStr"><is><t>x</t></is><v>1</v></c>)",
+        R"(<c r="A1"><v>1</v><is><t>x</t></is></c>)",
+        R"(<c r="A1" t="inlineStr"><is><t>x</t ></is></c>)",
+        R"(<c r="A1" t="inlineStr"><is><t>x</t></x></c>)",
+        R"(<c r="A1" t="inlineStr"><x:is><t>x</t></x:is></c>)",
         R"(<c r="A1"><v>1</v><v>2</v></c>)",                // second value
         R"(<c r="A1">text</c>)",                            // own text
         R"(<c r="A1"><v>1</v></c >)",                       // blanks in end tags

@@ -261,6 +261,10 @@ TEST(XLSXReaderCells, CompactAndLaidOutCellsReadTheSame) {
         compact += "<c r=\"I" + n + "\" t=\"inlineStr\"><is>inline " + n + "</is></c>";
         compact += "<c r=\"J" + n + "\"><v>1</v><v>2</v></c>";
         compact += "<c r=\"K" + n + "\" t=\"n\"><v>not a number</v></c>";
+        // Inline strings as most writers put them: the "is" makes the cell a
+        // text whatever its type says.
+        compact += "<c r=\"L" + n + "\" t=\"inlineStr\" s=\"1\"><is><t>cam " + n + " (spare)</t></is></c>";
+        compact += "<c r=\"M" + n + "\" t=\"s\"><is><t>" + n + "</t></is></c>";
         compact += "</row>";
     }
     std::string laidOut;
@@ -268,8 +272,8 @@ TEST(XLSXReaderCells, CompactAndLaidOutCellsReadTheSame) {
         if (c == '<' && !laidOut.empty() && laidOut.back() == '>') laidOut += "\n  ";
         laidOut += c;
     }
-    Variant values[2][41][12];
-    int32_t formats[2][41][12] = {};
+    Variant values[2][41][14];
+    int32_t formats[2][41][14] = {};
     for (int way = 0; way < 2; ++way) {
         TestPackage package = OneSheet(way == 0 ? compact : laidOut);
         package.sharedStrings = SharedStringsXml("<si><t>zero</t></si><si><t>one</t></si><si><t>two\nlines</t></si>");
@@ -279,14 +283,14 @@ TEST(XLSXReaderCells, CompactAndLaidOutCellsReadTheSame) {
         ASSERT_EQ(ReadPackageBytes(package.Bytes(), workbook, &failure), 1) << failure;
         IXLSWorksheet& sheet = *workbook.Sheets().Items(1);
         for (int32_t r = 1; r <= 40; ++r) {
-            for (int32_t c = 1; c <= 11; ++c) {
+            for (int32_t c = 1; c <= 13; ++c) {
                 values[way][r][c] = CellAt(workbook, r, c);
                 formats[way][r][c] = sheet.CellXF(r - 1, c - 1);
             }
         }
     }
     for (int32_t r = 1; r <= 40; ++r) {
-        for (int32_t c = 1; c <= 11; ++c) {
+        for (int32_t c = 1; c <= 13; ++c) {
             EXPECT_EQ(values[0][r][c], values[1][r][c]) << r << " " << c;
             EXPECT_EQ(formats[0][r][c], formats[1][r][c]) << r << " " << c;
         }
@@ -305,6 +309,23 @@ TEST(XLSXReaderCells, CompactAndLaidOutCellsReadTheSame) {
     EXPECT_EQ(values[0][3][9], Variant(u"inline 3"));
     EXPECT_EQ(values[0][3][10], Variant(2.0));  // the last v counts
     EXPECT_TRUE(values[0][3][11].IsNull());
+    EXPECT_EQ(values[0][3][12], Variant(u"cam 3 (spare)"));
+    EXPECT_EQ(values[0][3][13], Variant(u"3"));
+}
+
+// An empty inline string is an empty text, in the form the fast path takes
+// ("<t></t>") as in the forms left to the general path.
+TEST(XLSXReaderCells, EmptyInlineStringsAreEmptyTexts) {
+    const std::string data =
+        R"(<row r="1">)"
+        R"(<c r="A1" t="inlineStr"><is><t></t></is></c>)"
+        R"(<c r="B1" t="inlineStr"><is><t/></is></c>)"
+        R"(<c r="C1" t="inlineStr"><is></is></c>)"
+        R"(<c r="D1" t="inlineStr"><is><t></t></is><v>1</v></c>)"  // the v after it does not count
+        R"(</row>)";
+    TXLSWorkbook workbook;
+    ASSERT_EQ(ReadPackageBytes(OneSheet(data).Bytes(), workbook), 1);
+    for (int32_t c = 1; c <= 4; ++c) EXPECT_EQ(CellAt(workbook, 1, c), Variant(u"")) << c;
 }
 
 TEST(XLSXReaderStyles, Date1904NumbersWithDateFormatsGain1462Days) {
