@@ -11,7 +11,7 @@
 // ended, making 24 MiB of huge pages present took 22 to 80 ms, against 9 to
 // 13 ms for ordinary pages, and a whole .xlsx read was 1.4 times as fast
 // without them. Back to back, where the last process's huge pages are still
-// warm, they were worth only 3 to 5 %.
+// warm, they were worth 0 to 5 % of the median time.
 #pragma once
 
 #include <cstddef>
